@@ -1,0 +1,32 @@
+# Node-API headers (node's own include folder, for node_api.h and uv.h) and node-addon-api.
+find_program(NODE_EXECUTABLE node REQUIRED)
+execute_process(
+  COMMAND ${NODE_EXECUTABLE} -p "require('path').resolve(process.execPath, '..', '..', 'include', 'node')"
+  OUTPUT_VARIABLE NODE_INCLUDE_DIR OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT EXISTS "${NODE_INCLUDE_DIR}/node_api.h")
+  message(FATAL_ERROR "node_api.h not found in ${NODE_INCLUDE_DIR}; install Node.js with its headers")
+endif()
+set(NODE_ADDON_API_DIR "${CMAKE_SOURCE_DIR}/node_modules/node-addon-api")
+if(NOT EXISTS "${NODE_ADDON_API_DIR}/napi.h")
+  message(FATAL_ERROR "node-addon-api missing: run npm ci")
+endif()
+
+add_library(node_headers INTERFACE)
+target_include_directories(node_headers SYSTEM INTERFACE ${NODE_INCLUDE_DIR})
+
+add_library(node_addon_api INTERFACE)
+target_include_directories(node_addon_api SYSTEM INTERFACE ${NODE_ADDON_API_DIR})
+target_compile_definitions(node_addon_api INTERFACE NAPI_VERSION=8 NAPI_DISABLE_CPP_EXCEPTIONS)
+target_link_libraries(node_addon_api INTERFACE node_headers)
+
+# A Node add-on: a shared module named NAME.node whose N-API symbols resolve in the host.
+function(velquarin_add_addon target output_name)
+  add_library(${target} MODULE ${ARGN})
+  set_target_properties(${target} PROPERTIES
+    PREFIX "" SUFFIX ".node" OUTPUT_NAME ${output_name}
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
+    BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+  target_link_libraries(${target} PRIVATE node_addon_api)
+  target_link_options(${target} PRIVATE -Wl,--as-needed)
+endfunction()

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velquarin::platform {
+
+// A top-level window of the process. The host refers to it by an opaque 8-byte handle
+// that the registry looks up; nothing ever reads a window's address from host memory.
+class Window {
+ public:
+  Window(std::uint64_t handle, std::string className);
+
+  std::uint64_t handle() const { return handle_; }
+  const std::string& className() const { return className_; }
+  bool isOpen() const { return open_; }
+
+  std::string title;
+  bool visible = true;
+
+ private:
+  friend class WindowRegistry;
+  std::uint64_t handle_;
+  std::string className_;
+  bool open_ = true;
+};
+
+}  // namespace velquarin::platform

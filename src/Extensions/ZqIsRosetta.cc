@@ -1,0 +1,5 @@
+#include "Extensions/ZqIsRosetta.h"
+
+bool ZqIsRosetta() {
+  return false;
+}

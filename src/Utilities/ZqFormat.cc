@@ -1,0 +1,218 @@
+#include "Utilities/ZqFormat.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+
+// Widths and precisions from a format are capped so a log line stays a log line.
+constexpr int kMaxWidth = 512;
+
+struct Spec {
+  std::string flags;
+  int width = -1;
+  int precision = -1;
+  char conversion = 0;
+  int position = 0;  // 1-based argument index of %n$, 0 for the next argument
+};
+
+int readNumber(const char*& p) {
+  int value = 0;
+  while (*p >= '0' && *p <= '9') {
+    value = std::min(value * 10 + (*p - '0'), 100000);
+    ++p;
+  }
+  return value;
+}
+
+std::string pad(std::string text, const Spec& spec) {
+  const int width = std::min(spec.width, kMaxWidth);
+  if (width > 0 && static_cast<int>(text.size()) < width) {
+    const bool left = spec.flags.find('-') != std::string::npos;
+    const std::string fill(width - text.size(), ' ');
+    text = left ? text + fill : fill + text;
+  }
+  return text;
+}
+
+std::string numeric(const Spec& spec, const ZqFormatArg& arg) {
+  std::string format = "%" + spec.flags;
+  if (spec.width >= 0) format += std::to_string(std::min(spec.width, kMaxWidth));
+  if (spec.precision >= 0) format += "." + std::to_string(std::min(spec.precision, kMaxWidth));
+  char buffer[1100];
+  switch (spec.conversion) {
+    case 'd':
+    case 'i': {
+      format += "lld";
+      auto value = arg.asSigned();
+      if (!value) return pad(arg.describe(), spec);
+      std::snprintf(buffer, sizeof buffer, format.c_str(), *value);
+      return buffer;
+    }
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o': {
+      format += "ll";
+      format += spec.conversion;
+      auto value = arg.asUnsigned();
+      if (!value) return pad(arg.describe(), spec);
+      std::snprintf(buffer, sizeof buffer, format.c_str(), *value);
+      return buffer;
+    }
+    default: {
+      format += spec.conversion;
+      auto value = arg.asDouble();
+      if (!value) return pad(arg.describe(), spec);
+      std::snprintf(buffer, sizeof buffer, format.c_str(), *value);
+      return buffer;
+    }
+  }
+}
+
+std::string render(const Spec& spec, const ZqFormatArg& arg) {
+  switch (spec.conversion) {
+    case '@':
+    case 's': {
+      std::string text = arg.describe();
+      if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < text.size()) {
+        text.resize(spec.precision);
+      }
+      return pad(std::move(text), spec);
+    }
+    case 'c': {
+      auto value = arg.asUnsigned();
+      return pad(value ? std::string(1, static_cast<char>(*value & 0xff)) : arg.describe(), spec);
+    }
+    case 'p': {
+      auto value = arg.asUnsigned();
+      char buffer[32];
+      std::snprintf(buffer, sizeof buffer, "0x%llx", value.value_or(0));
+      return pad(buffer, spec);
+    }
+    default:
+      return numeric(spec, arg);
+  }
+}
+
+bool isConversion(char c) {
+  return c != 0 && std::strchr("@diuxXofFeEgGaAscp", c) != nullptr;
+}
+
+// Parses the conversion after '%'; returns false (leaving the text as it is) when the
+// sequence is not one the formatter knows.
+bool parseSpec(const char*& p, Spec& spec) {
+  const char* start = p;
+  if (*p >= '1' && *p <= '9') {
+    const char* q = p;
+    int position = readNumber(q);
+    if (*q == '$') {
+      spec.position = position;
+      p = q + 1;
+    }
+  }
+  while (*p && std::strchr("-+ #0", *p)) spec.flags += *p++;
+  if (*p >= '0' && *p <= '9') spec.width = readNumber(p);
+  if (*p == '.') {
+    ++p;
+    spec.precision = readNumber(p);
+  }
+  while (*p && std::strchr("hlqLzjt", *p)) ++p;  // length modifiers: types come with the args
+  if (!isConversion(*p)) {
+    p = start;
+    return false;
+  }
+  spec.conversion = *p++;
+  return true;
+}
+
+}  // namespace
+
+std::string ZqFormatArg::describe() const {
+  return std::visit(Overloaded{
+                        [](std::monostate) -> std::string { return "(null)"; },
+                        [](std::string_view text) { return std::string(text); },
+                        [](bool flag) -> std::string { return flag ? "1" : "0"; },
+                        [](long long number) { return std::to_string(number); },
+                        [](unsigned long long number) { return std::to_string(number); },
+                        [](double number) {
+                          char buffer[64];
+                          std::snprintf(buffer, sizeof buffer, "%.17g", number);
+                          return std::string(buffer);
+                        },
+                        [](const nlohmann::json* json) -> std::string {
+                          if (json->is_string()) return json->get<std::string>();
+                          if (json->is_null()) return "(null)";
+                          return json->dump(-1, ' ', false,
+                                            nlohmann::json::error_handler_t::replace);
+                        },
+                    },
+                    value_);
+}
+
+std::optional<long long> ZqFormatArg::asSigned() const {
+  if (auto* v = std::get_if<long long>(&value_)) return *v;
+  if (auto* v = std::get_if<unsigned long long>(&value_)) return static_cast<long long>(*v);
+  if (auto* v = std::get_if<bool>(&value_)) return *v ? 1 : 0;
+  if (auto* v = std::get_if<double>(&value_)) {
+    if (std::isfinite(*v) && std::fabs(*v) < 9.2e18) return static_cast<long long>(*v);
+  }
+  if (auto* v = std::get_if<const nlohmann::json*>(&value_)) {
+    if ((*v)->is_number_integer()) return (*v)->get<long long>();
+  }
+  return std::nullopt;
+}
+
+std::optional<unsigned long long> ZqFormatArg::asUnsigned() const {
+  if (auto v = asSigned()) return static_cast<unsigned long long>(*v);
+  if (auto* v = std::get_if<unsigned long long>(&value_)) return *v;
+  return std::nullopt;
+}
+
+std::optional<double> ZqFormatArg::asDouble() const {
+  if (auto* v = std::get_if<double>(&value_)) return *v;
+  if (auto* v = std::get_if<long long>(&value_)) return static_cast<double>(*v);
+  if (auto* v = std::get_if<unsigned long long>(&value_)) return static_cast<double>(*v);
+  if (auto* v = std::get_if<bool>(&value_)) return *v ? 1.0 : 0.0;
+  if (auto* v = std::get_if<const nlohmann::json*>(&value_)) {
+    if ((*v)->is_number()) return (*v)->get<double>();
+  }
+  return std::nullopt;
+}
+
+std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) {
+  std::string out;
+  std::size_t next = 0;
+  static const ZqFormatArg missing(nullptr);
+  auto take = [&](int position) -> const ZqFormatArg& {
+    const std::size_t index = position > 0 ? static_cast<std::size_t>(position - 1) : next++;
+    return index < args.size() ? args[index] : missing;
+  };
+  for (const char* p = format; *p;) {
+    if (*p != '%') {
+      out += *p++;
+      continue;
+    }
+    ++p;
+    if (*p == '%') {
+      out += '%';
+      ++p;
+      continue;
+    }
+    Spec spec;
+    if (!parseSpec(p, spec)) {
+      out += '%';
+      continue;
+    }
+    out += render(spec, take(spec.position));
+  }
+  return out;
+}

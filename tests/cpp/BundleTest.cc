@@ -1,0 +1,33 @@
+#include "bundle/Bundle.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using velquarin::platform::Bundle;
+
+TEST(Bundle, TheSampleBundleIsTheDefaultMainBundle) {
+  auto bundle = Bundle::main();
+  EXPECT_EQ(bundle->infoString("CFBundleName"), "Velquarin");
+  EXPECT_EQ(bundle->infoString("CFBundleShortVersionString"), "3.1");
+  EXPECT_EQ(bundle->infoString("CFBundleVersion"), "3100");
+  EXPECT_TRUE(bundle->identifier().has_value());
+  EXPECT_EQ(bundle->infoString("NoSuchKey"), std::nullopt);
+}
+
+TEST(Bundle, ResourcesAreFoundByNameOnly) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / "velquarin-bundle-test";
+  fs::remove_all(root);
+  fs::create_directories(root / "Resources");
+  std::ofstream(root / "Resources" / "New Mail.wav") << "x";
+  std::ofstream(root / "secret.wav") << "x";
+  auto bundle = Bundle::load(root.string());
+  EXPECT_TRUE(bundle->infoDictionary().is_object());  // no Info.plist: empty, not a failure
+  EXPECT_TRUE(bundle->pathForResource("New Mail", "wav").has_value());
+  EXPECT_FALSE(bundle->pathForResource("../secret", "wav").has_value());
+  EXPECT_FALSE(bundle->pathForResource("..", "").has_value());
+  EXPECT_FALSE(bundle->pathForResource("Missing", "wav").has_value());
+  fs::remove_all(root);
+}

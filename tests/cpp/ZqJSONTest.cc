@@ -1,0 +1,56 @@
+#include "Utilities/ZqJSON.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Utilities/ZqCollections.h"
+#include "Utilities/ZqSourceName.h"
+
+TEST(ZqJSON, WritesCompactTextOfObjectsAndArraysOnly) {
+  EXPECT_EQ(ZqConvertToJSONString({{"ok?", true}, {"error", nullptr}}),
+            "{\"error\":null,\"ok?\":true}");
+  EXPECT_EQ(ZqConvertToJSONString(nlohmann::json::array({1, "a"})), "[1,\"a\"]");
+  EXPECT_EQ(ZqConvertToJSONString(nlohmann::json("scalar")), std::nullopt);
+  // A string that is not UTF-8 cannot be written: a failure, never a throw.
+  EXPECT_EQ(ZqConvertToJSONString({{"bad", std::string("\xff\xfe")}}), std::nullopt);
+}
+
+TEST(ZqJSON, ParsesObjectsAndArraysAndReportsWhyOthersFail) {
+  std::string error;
+  auto value = ZqConvertFromJSONString("{\"a\":[1,2]}", &error);
+  ASSERT_TRUE(value);
+  EXPECT_EQ((*value)["a"][1], 2);
+  EXPECT_FALSE(ZqConvertFromJSONString("3", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(ZqConvertFromJSONString("{\"a\":", &error));
+  EXPECT_FALSE(ZqConvertFromJSONString("", nullptr));
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  EXPECT_FALSE(ZqConvertFromJSONString(deep, &error));
+  EXPECT_EQ(error, "JSON text is nested too deeply");
+}
+
+TEST(ZqCollections, SomeReturnsTheFirstMatchAndReduceSkipsEmptyRanges) {
+  const std::vector<int> values{4, 6, 7};
+  EXPECT_EQ(ZqSome(values, [](int v) { return v % 2 == 0; }), 4);
+  EXPECT_EQ(ZqSome(std::vector<int>{}, [](int) { return true; }), std::nullopt);
+  int calls = 0;
+  EXPECT_EQ(ZqReduce(5, std::vector<int>{}, [&](int a, int) { return ++calls, a; }), 5);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(ZqReduce(0, values, [](int a, int v) { return a * 10 + v; }), 467);
+  EXPECT_EQ(ZqFilter(values, [](int v) { return v > 4; }), (std::vector<int>{6, 7}));
+  auto mapped = ZqMap(values, [](int v, std::size_t i, bool& stop) {
+    stop = i == 1;
+    return v * 2;
+  });
+  EXPECT_EQ(mapped, (std::vector<int>{8, 12}));
+  EXPECT_EQ(ZqSanitizeValue(std::optional<std::string>()), nullptr);
+  EXPECT_EQ(ZqSanitizeValue(std::optional<std::string>("x")), "x");
+}
+
+TEST(ZqSourceName, NamesFilesBelowSrcWithoutExtension) {
+  static_assert(ZqSourcePath("/a/src/Keychain/ZqKeyChain.cc") == "Keychain/ZqKeyChain");
+  static_assert(ZqSourceBaseName("/a/src/Services/ZqServicesProvider.cc") == "ZqServicesProvider");
+  static_assert(ZqSourcePath("/x/src/VelquarinNative.cc") == "VelquarinNative");
+  SUCCEED();
+}
