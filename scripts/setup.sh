@@ -41,9 +41,11 @@ install_npm_packages() {
 }
 
 build() {
-  local werror=OFF
+  local werror=OFF launcher=""
   [ "${CI:-}" = "true" ] && werror=ON
-  cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DVELQUARIN_WERROR="$werror" \
+  # ccache, where present, shares compiled objects between work trees.
+  command -v ccache >/dev/null 2>&1 && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+  cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DVELQUARIN_WERROR="$werror" $launcher \
     ${CMAKE_EXTRA_ARGS:-} >/dev/null
   cmake --build "$BUILD_DIR" -j "$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
 }
