@@ -1,7 +1,7 @@
 #pragma once
 
-// The one way native code calls a host function: a fresh handle scope, an undefined
-// receiver and the Node callback scope (MakeCallback with an async context), so promise jobs
+// The one way native code calls a host function: a fresh handle scope, a null
+// receiver and the Node callback scope (a callback scope with an async context), so promise jobs
 // and process.nextTick work queued by the host run as soon as the call returns. A host
 // exception becomes the process's uncaught exception instead of vanishing or crashing us.
 
@@ -37,7 +37,7 @@ inline bool callHost(Napi::Env env, Napi::Function fn, napi_async_context contex
                                                           &callbackScope) == napi_ok;
   napi_value result = nullptr;
   const napi_status status =
-      napi_call_function(env, env.Undefined(), fn, args.size(), args.data(), &result);
+      napi_call_function(env, env.Null(), fn, args.size(), args.data(), &result);
   if (status == napi_ok && onResult) onResult(Napi::Value(env, result));
   surfacePendingException(env);
   // Closing the outermost scope runs the host's process.nextTick work and promise jobs.

@@ -23,7 +23,7 @@ class ZqCallbackSlot {
   bool isSet() const { return function_ != nullptr; }
   void clear();
 
-  // Main thread: calls the stored function with an undefined receiver and the built
+  // Main thread: calls the stored function with a null receiver and the built
   // arguments; `onResult` reads the result inside the call's handle scope. Returns false when
   // the slot is empty or the function threw (the exception reaches the host as uncaught).
   bool invoke(const ArgsBuilder& build = {}, const ResultHandler& onResult = {}) const;

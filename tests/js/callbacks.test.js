@@ -9,7 +9,7 @@ test('an event before any setter calls nothing', () => {
   assert.equal(probe.fireNow('early'), false);
 });
 
-test('a replaced slot calls only the newest function, with an undefined receiver', () => {
+test('a replaced slot calls only the newest function, with a null receiver', () => {
   const calls = [];
   probe.setCallback((text) => calls.push(['first', text]));
   probe.setCallback(function (text) {
@@ -18,7 +18,7 @@ test('a replaced slot calls only the newest function, with an undefined receiver
     return 'answer';
   });
   assert.equal(probe.fireNow('event'), 'answer');
-  assert.deepEqual(calls, [['second', 'event', undefined]]);
+  assert.deepEqual(calls, [['second', 'event', null]]);
 });
 
 test('a one-shot slot is empty while its function runs, so it can start the next operation', () => {
