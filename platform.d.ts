@@ -1,0 +1,169 @@
+// Declarations of the platform binding: `require('velquarin-native/platform')`.
+// It is how a host observes the module's notifications and how hosts, tests and demos act as
+// the desktop around the module. A call with arguments of the wrong type throws a TypeError.
+
+/// <reference types="node" />
+
+import VelquarinNative = require("./index");
+
+declare namespace VelquarinPlatform {
+  type JsonObject = VelquarinNative.JsonObject;
+  type WindowHandle = VelquarinNative.WindowHandle;
+  type ModuleNotifications = VelquarinNative.ModuleNotifications;
+  type HostNotifications = VelquarinNative.HostNotifications;
+
+  /** Identifies an observer for {@link removeObserver}. */
+  type ObserverId = number;
+
+  /** Which notification centre: the process's default centre, or the one shared with other processes. */
+  interface CenterOptions {
+    /** true for the distributed centre; false by default. */
+    distributed?: boolean;
+  }
+
+  /**
+   * Called on the main thread for each notification observed: its name, its user info
+   * (null for none) and its object (a window's handle, else null).
+   */
+  type Observer<UserInfo = JsonObject | null> = (name: string, userInfo: UserInfo, object: WindowHandle | null) => void;
+
+  /** A window of the platform. */
+  interface WindowInfo {
+    handle: WindowHandle;
+    className: string;
+    title: string;
+  }
+
+  /**
+   * Observes a notification the module posts, with its user info typed.
+   * @param name the notification's name.
+   * @param observer called for each post.
+   * @param options which centre.
+   * @returns the observer's id.
+   * @category Notifications
+   */
+  function observe<Name extends keyof ModuleNotifications>(
+    name: Name,
+    observer: Observer<ModuleNotifications[Name]>,
+    options?: CenterOptions,
+  ): ObserverId;
+  /**
+   * Observes other notifications by name, or every notification with null.
+   * @param name the notification's name; null for every name.
+   * @param observer called for each post.
+   * @param options which centre.
+   * @returns the observer's id.
+   * @category Notifications
+   */
+  function observe<Name extends string>(
+    name: Exclude<Name, keyof ModuleNotifications> | null,
+    observer: Observer,
+    options?: CenterOptions,
+  ): ObserverId;
+
+  /**
+   * Stops an observer; an unknown id does nothing.
+   * @param id the observer's id.
+   * @returns nothing.
+   * @category Notifications
+   */
+  function removeObserver(id: ObserverId): void;
+
+  /**
+   * Posts a notification the module observes, with its user info typed.
+   * @param name the notification's name.
+   * @param userInfo its user info.
+   * @param options which centre.
+   * @returns nothing.
+   * @category Notifications
+   */
+  function post<Name extends keyof HostNotifications>(
+    name: Name,
+    userInfo: HostNotifications[Name],
+    options?: CenterOptions,
+  ): void;
+  /**
+   * Posts another notification as the rest of the desktop would; observers on the main
+   * thread run before it returns.
+   * @param name the notification's name.
+   * @param userInfo plain data; a value that is not an object posts none.
+   * @param options which centre.
+   * @returns nothing.
+   * @category Notifications
+   */
+  function post<Name extends string>(
+    name: Exclude<Name, keyof HostNotifications>,
+    userInfo?: JsonObject | null,
+    options?: CenterOptions,
+  ): void;
+
+  /**
+   * Opens a window of a class, as the host's framework would.
+   * @param className the window's class, as "AtomNSWindow" for a browser window.
+   * @param title the title.
+   * @returns the new window's handle.
+   * @category Windows
+   */
+  function createWindow(className: string, title?: string): WindowHandle;
+
+  /**
+   * Closes a window; observers of "WindowWillCloseNotification" see it go.
+   * @param window the window.
+   * @returns false when the handle designates no window.
+   * @category Windows
+   */
+  function closeWindow(window: WindowHandle): boolean;
+
+  /**
+   * The open windows.
+   * @returns the windows, in the order they were opened.
+   * @category Windows
+   */
+  function windows(): WindowInfo[];
+
+  /**
+   * Runs the queued main-queue work and the due timers now.
+   * @returns how many ran.
+   * @category Main queue and clock
+   */
+  function drainMainQueue(): number;
+
+  /**
+   * Moves the platform clock forward and fires the timers now due.
+   * @param seconds how far; finite and not negative.
+   * @returns the clock afterwards.
+   * @category Main queue and clock
+   */
+  function advanceClock(seconds: number): number;
+
+  /**
+   * The platform clock.
+   * @returns seconds since the Unix epoch.
+   * @category Main queue and clock
+   */
+  function now(): number;
+
+  /**
+   * The number of timers waiting on the main queue.
+   * @returns the count.
+   * @category Main queue and clock
+   */
+  function pendingTimers(): number;
+
+  /**
+   * Makes another bundle directory the main bundle (also `VELQUARIN_BUNDLE_PATH`).
+   * @param path the bundle directory.
+   * @returns nothing.
+   * @category Main bundle
+   */
+  function setMainBundlePath(path: string): void;
+
+  /**
+   * The main bundle's directory.
+   * @returns the path.
+   * @category Main bundle
+   */
+  function mainBundlePath(): string;
+}
+
+export = VelquarinPlatform;
