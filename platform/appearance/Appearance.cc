@@ -4,6 +4,7 @@
 
 #include "appearance/DesktopColorScheme.h"
 #include "notificationcenter/NotificationCenter.h"
+#include "runloop/MainQueue.h"
 
 namespace velquarin::platform {
 namespace {
@@ -29,9 +30,19 @@ void apply(AppearanceStyle style) {
   if (changed) NotificationCenter::distributedCenter().post(Appearance::kThemeChangedNotification);
 }
 
+// Desktop changes reach the application on the main thread, as other desktop events do.
+void watchDesktop() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    watchPortalColorScheme(
+        [](AppearanceStyle style) { MainQueue::shared().async([style] { apply(style); }); });
+  });
+}
+
 }  // namespace
 
 AppearanceStyle Appearance::current() {
+  watchDesktop();
   {
     std::lock_guard lock(state().mutex);
     if (state().style) return *state().style;
@@ -48,6 +59,7 @@ void Appearance::set(AppearanceStyle style) {
 }
 
 AppearanceStyle Appearance::reload() {
+  watchDesktop();
   const AppearanceStyle read = readDesktopAppearance();
   apply(read);
   return read;

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <thread>
 
 namespace velquarin::platform {
 namespace {
@@ -70,6 +72,38 @@ std::optional<AppearanceStyle> readGtkSettingsFile(const std::string& path) {
   return std::nullopt;
 }
 
+std::string configHome();
+
+constexpr const char* kPortalPath = "/org/freedesktop/portal/desktop";
+constexpr const char* kSettingsInterface = "org.freedesktop.portal.Settings";
+
+std::optional<AppearanceStyle> styleOfScheme(std::uint32_t scheme) {
+  // 1: prefer dark, 2: prefer light, 0: no preference (another source decides).
+  if (scheme == 1) return AppearanceStyle::Dark;
+  if (scheme == 2) return AppearanceStyle::Light;
+  return std::nullopt;
+}
+
+struct PortalWatch {
+  std::unique_ptr<sd_bus, BusUnref> bus;
+  std::function<void(AppearanceStyle)> onChange;
+};
+
+int onSettingChanged(sd_bus_message* message, void* userdata, sd_bus_error*) {
+  const char* space = nullptr;
+  const char* key = nullptr;
+  if (sd_bus_message_read(message, "ss", &space, &key) < 0 ||
+      std::strcmp(space, "org.freedesktop.appearance") != 0 ||
+      std::strcmp(key, "color-scheme") != 0) {
+    return 0;
+  }
+  auto* watch = static_cast<PortalWatch*>(userdata);
+  auto style = styleOfScheme(readUnsignedInVariants(message).value_or(0));
+  if (!style) style = readGtkTheme(configHome()).value_or(AppearanceStyle::Light);
+  watch->onChange(*style);
+  return 0;
+}
+
 std::string configHome() {
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
     return config;
@@ -80,6 +114,31 @@ std::string configHome() {
 
 }  // namespace
 
+bool watchPortalColorScheme(std::function<void(AppearanceStyle)> onChange) {
+  sd_bus* rawBus = nullptr;
+  if (sd_bus_open_user(&rawBus) < 0) return false;
+  auto watch = std::make_unique<PortalWatch>();
+  watch->bus.reset(rawBus);
+  watch->onChange = std::move(onChange);
+  // Set up from the caller (start-up): a bus that does not answer must not hold it long.
+  sd_bus_set_method_call_timeout(watch->bus.get(), 250'000);
+  if (sd_bus_match_signal(watch->bus.get(), nullptr, nullptr, kPortalPath, kSettingsInterface,
+                          "SettingChanged", onSettingChanged, watch.get()) < 0) {
+    return false;
+  }
+  // The watch lives as long as the process: the thread is never joined.
+  std::thread([watch = std::move(watch)] {
+    sd_bus* bus = watch->bus.get();
+    for (;;) {
+      const int processed = sd_bus_process(bus, nullptr);
+      if (processed < 0) return;
+      if (processed > 0) continue;
+      if (sd_bus_wait(bus, UINT64_MAX) < 0) return;
+    }
+  }).detach();
+  return true;
+}
+
 std::optional<AppearanceStyle> readPortalColorScheme(std::uint64_t timeoutUsec) {
   sd_bus* rawBus = nullptr;
   if (sd_bus_open_user(&rawBus) < 0) return std::nullopt;
@@ -87,8 +146,7 @@ std::optional<AppearanceStyle> readPortalColorScheme(std::uint64_t timeoutUsec) 
 
   sd_bus_message* rawCall = nullptr;
   if (sd_bus_message_new_method_call(bus.get(), &rawCall, "org.freedesktop.portal.Desktop",
-                                     "/org/freedesktop/portal/desktop",
-                                     "org.freedesktop.portal.Settings", "Read") < 0) {
+                                     kPortalPath, kSettingsInterface, "Read") < 0) {
     return std::nullopt;
   }
   std::unique_ptr<sd_bus_message, MessageUnref> call(rawCall);
@@ -104,15 +162,7 @@ std::optional<AppearanceStyle> readPortalColorScheme(std::uint64_t timeoutUsec) 
     return std::nullopt;
   }
   std::unique_ptr<sd_bus_message, MessageUnref> reply(rawReply);
-  // 1: prefer dark, 2: prefer light, 0: no preference (another source decides).
-  switch (readUnsignedInVariants(reply.get()).value_or(0)) {
-    case 1:
-      return AppearanceStyle::Dark;
-    case 2:
-      return AppearanceStyle::Light;
-    default:
-      return std::nullopt;
-  }
+  return styleOfScheme(readUnsignedInVariants(reply.get()).value_or(0));
 }
 
 std::optional<AppearanceStyle> readGtkTheme(const std::string& configHome) {

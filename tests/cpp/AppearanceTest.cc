@@ -13,6 +13,7 @@
 #include "ScopedEnvironment.h"
 #include "appearance/DesktopColorScheme.h"
 #include "notificationcenter/NotificationCenter.h"
+#include "runloop/MainQueue.h"
 
 using velquarin::platform::Appearance;
 using velquarin::platform::AppearanceStyle;
@@ -35,6 +36,12 @@ class FakePortal {
     serving_ = true;
     thread_ = std::thread([this] {
       while (!stop_) {
+        if (const int scheme = announce_.exchange(-1); scheme >= 0) {
+          sd_bus_emit_signal(bus_, "/org/freedesktop/portal/desktop",
+                             "org.freedesktop.portal.Settings", "SettingChanged", "ssv",
+                             "org.freedesktop.appearance", "color-scheme", "u",
+                             static_cast<std::uint32_t>(scheme));
+        }
         if (sd_bus_process(bus_, nullptr) > 0) continue;
         sd_bus_wait(bus_, 20'000);
       }
@@ -47,6 +54,8 @@ class FakePortal {
     sd_bus_flush_close_unref(bus_);
   }
   bool serving() const { return serving_; }
+  // The desktop's setting changes: the portal says so to everyone listening.
+  void announce(std::uint32_t scheme) { announce_ = static_cast<int>(scheme); }
 
  private:
   static int read(sd_bus_message* call, void* self, sd_bus_error* error) {
@@ -79,6 +88,7 @@ class FakePortal {
   sd_bus_slot* slot_ = nullptr;
   bool serving_ = false;
   std::atomic<bool> stop_{false};
+  std::atomic<int> announce_{-1};
   std::thread thread_;
 };
 
@@ -175,6 +185,30 @@ TEST(Appearance, ReloadingTakesThePortalsAnswer) {
   FakePortal portal(1);
   ASSERT_TRUE(portal.serving());
   EXPECT_EQ(Appearance::reload(), AppearanceStyle::Dark);
+  EXPECT_EQ(Appearance::current(), AppearanceStyle::Dark);
+  Appearance::set(AppearanceStyle::Light);
+}
+
+TEST(Appearance, ADesktopChangeArrivesOnTheMainQueueAndIsPosted) {
+  if (!haveSessionBus()) GTEST_SKIP() << "no session bus";
+  using velquarin::platform::MainQueue;
+  MainQueue::shared();  // this thread is the main thread
+  FakePortal portal(2);
+  ASSERT_TRUE(portal.serving());
+  ASSERT_EQ(Appearance::reload(), AppearanceStyle::Light);  // also starts watching
+  int posted = 0;
+  auto& center = NotificationCenter::distributedCenter();
+  const auto id =
+      center.addObserver(Appearance::kThemeChangedNotification, nullptr,
+                         NotificationCenter::Delivery::Posting, [&](const auto&) { ++posted; });
+  portal.announce(1);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (posted == 0 && std::chrono::steady_clock::now() < end) {
+    MainQueue::shared().drain();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  center.removeObserver(id);
+  EXPECT_EQ(posted, 1);
   EXPECT_EQ(Appearance::current(), AppearanceStyle::Dark);
   Appearance::set(AppearanceStyle::Light);
 }
