@@ -1,27 +1,44 @@
+#include <nlohmann/json.hpp>
+
 #include "Exports.h"
+#include "Extensions/NSApplication+ZqExtensions.h"
+#include "Extensions/ZqIsDarkMode.h"
 #include "Extensions/ZqIsRosetta.h"
-#include "Utilities/ZqNotAvailable.h"
+#include "Extensions/ZqPosixPath.h"
+#include "Utilities/ZqConvert.h"
+#include "Utilities/ZqJSON.h"
+#include "Utilities/ZqLog.h"
+#include "Utilities/ZqStartupStep.h"
+#include "bundle/Bundle.h"
+#include "locale/Locale.h"
 
 namespace zq::exports {
 
+using velquarin::platform::Bundle;
+
 Napi::Value getBundlePath(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "getBundlePath");
+  return ZqToHostString(args.Env(), Bundle::main()->path());
 }
 
 Napi::Value getPreferredLanguages(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "getPreferredLanguages");
+  const nlohmann::json languages = velquarin::platform::Locale::preferredLanguages();
+  return ZqToHostStringOrNull(args.Env(), ZqConvertToJSONString(languages));
 }
 
 Napi::Value bundleId(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "bundleId");
+  auto identifier = Bundle::main()->identifier();
+  if (!identifier) ZQ_LOG_WARN("Couldn't get bundleId");
+  return ZqToHostStringOrNull(args.Env(), identifier);
 }
 
 Napi::Value getBuildNumber(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "getBuildNumber");
+  auto version = zq_bundleVersion();
+  if (!version) ZQ_LOG_WARN("Couldn't get build number");
+  return ZqToHostStringOrNull(args.Env(), version);
 }
 
 Napi::Value isDarkMode(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "isDarkMode");
+  return Napi::Boolean::New(args.Env(), ZqIsDarkMode());
 }
 
 Napi::Value isRosetta(const ZqArgs& args) {
@@ -29,11 +46,21 @@ Napi::Value isRosetta(const ZqArgs& args) {
 }
 
 Napi::Value macOSVersion(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "macOSVersion");
+  return ZqToHostString(args.Env(), zq_osVersion());
 }
 
 Napi::Value convertToPosixPath(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "convertToPosixPath");
+  return ZqToHostString(args.Env(), ZqConvertToPosixPath(ToCString(args.at(0))));
 }
 
 }  // namespace zq::exports
+
+namespace {
+
+void logAppearance(Napi::Env) {
+  ZQ_LOG_DEBUG("Dark Mode: %d %@ (%d)", ZqIsDarkMode(), zq_osVersion(), zq_isMojaveOrBetter());
+}
+
+const ZqStartupStep appearanceLine(18, "dark mode and system version line", logAppearance);
+
+}  // namespace

@@ -3,6 +3,7 @@
 
 #include <napi.h>
 
+#include "Extensions/NSApplication+ZqExtensions.h"
 #include "Utilities/ZqApplicationIsolate.h"
 #include "Utilities/ZqCallbackSlot.h"
 #include "Utilities/ZqConvert.h"
@@ -80,6 +81,19 @@ Napi::Value oneShotPending(const Napi::CallbackInfo& info) {
   return Napi::Boolean::New(info.Env(), oneShotSlot.isSet());
 }
 
+// The application-environment methods that no export reaches directly.
+Napi::Value applicationSupportDirectory(const Napi::CallbackInfo& info) {
+  return ZqToHostString(info.Env(), zq_applicationSupportDirectory());
+}
+
+Napi::Value temporaryDirectory(const Napi::CallbackInfo& info) {
+  return ZqToHostString(info.Env(), zq_temporaryDirectory());
+}
+
+Napi::Value relaunch(const Napi::CallbackInfo& info) {
+  return Napi::Boolean::New(info.Env(), zq_relaunch());
+}
+
 Napi::Object Init(Napi::Env env, Napi::Object exports) {
   ZqSetApplicationIsolate(env);
   velquarin::node::UvLoopDriver::attach(env);
@@ -93,6 +107,9 @@ Napi::Object Init(Napi::Env env, Napi::Object exports) {
   exports.Set("startOneShot", Napi::Function::New(env, startOneShot));
   exports.Set("completeOneShot", Napi::Function::New(env, completeOneShot));
   exports.Set("oneShotPending", Napi::Function::New(env, oneShotPending));
+  exports.Set("applicationSupportDirectory", Napi::Function::New(env, applicationSupportDirectory));
+  exports.Set("temporaryDirectory", Napi::Function::New(env, temporaryDirectory));
+  exports.Set("relaunch", Napi::Function::New(env, relaunch));
   return exports;
 }
 
