@@ -164,6 +164,78 @@ declare namespace VelquarinPlatform {
    * @category Main bundle
    */
   function mainBundlePath(): string;
+
+  /** The desktop's light or dark appearance. */
+  type AppearanceName = 'light' | 'dark';
+
+  /**
+   * Switches the desktop's appearance; observers of the distributed centre see
+   * "AppleInterfaceThemeChangedNotification" when it changes.
+   * @param name the new appearance.
+   * @returns nothing.
+   * @category Appearance and system
+   */
+  function setAppearance(name: AppearanceName): void;
+
+  /**
+   * The current appearance.
+   * @returns 'light' or 'dark'.
+   * @category Appearance and system
+   */
+  function appearance(): AppearanceName;
+
+  /**
+   * Reads the desktop's colour-scheme preference again.
+   * @returns the appearance it gives.
+   * @category Appearance and system
+   */
+  function reloadAppearance(): AppearanceName;
+
+  /**
+   * Pins the system version the module sees; null returns to the operating system's.
+   * @param version a dotted version string, or null.
+   * @returns nothing.
+   * @category Appearance and system
+   */
+  function setSystemVersion(version: string | null): void;
+
+  /**
+   * The system version the module sees.
+   * @returns the version string.
+   * @category Appearance and system
+   */
+  function systemVersion(): string;
+
+  /** An error presented to the user. */
+  interface PresentedAlert {
+    /** The alert's message. */
+    message: string;
+    /** Its informative text. */
+    details: string;
+  }
+
+  /**
+   * The errors presented to the user so far (the last 64), oldest first.
+   * @returns the alerts.
+   * @category Application
+   */
+  function presentedAlerts(): PresentedAlert[];
+
+  /**
+   * Dismisses every presented alert.
+   * @returns nothing.
+   * @category Application
+   */
+  function clearPresentedAlerts(): void;
+
+  /**
+   * Replaces what happens when the application terminates: `handler` is called on the main
+   * thread with the exit status instead of the process exiting; null restores exiting.
+   * @param handler the replacement, or null.
+   * @returns nothing.
+   * @category Application
+   */
+  function setTerminateHandler(handler: ((status: number) => void) | null): void;
 }
 
 export = VelquarinPlatform;
