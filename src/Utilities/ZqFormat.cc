@@ -1,6 +1,7 @@
 #include "Utilities/ZqFormat.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -190,6 +191,7 @@ std::optional<double> ZqFormatArg::asDouble() const {
 
 std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) {
   std::string out;
+  out.reserve(std::strlen(format) + 16 * args.size());
   std::size_t next = 0;
   static const ZqFormatArg missing(nullptr);
   auto take = [&](int position) -> const ZqFormatArg& {
@@ -197,11 +199,14 @@ std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) 
     return index < args.size() ? args[index] : missing;
   };
   for (const char* p = format; *p;) {
-    if (*p != '%') {
-      out += *p++;
-      continue;
+    // Log lines are mostly literal text: copy each run at once.
+    const char* percent = std::strchr(p, '%');
+    if (!percent) {
+      out.append(p);
+      break;
     }
-    ++p;
+    out.append(p, percent);
+    p = percent + 1;
     if (*p == '%') {
       out += '%';
       ++p;
@@ -212,7 +217,47 @@ std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) 
       out += '%';
       continue;
     }
-    out += render(spec, take(spec.position));
+    const ZqFormatArg& arg = take(spec.position);
+    // The common plain forms without a temporary string.
+    if (spec.flags.empty() && spec.width < 0 && spec.precision < 0 && arg.appendPlain(spec.conversion, out)) {
+      continue;
+    }
+    out += render(spec, arg);
   }
   return out;
+}
+
+bool ZqFormatArg::appendPlain(char conversion, std::string& out) const {
+  char digits[24];
+  auto appendNumber = [&](auto value) {
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+    return true;
+  };
+  switch (conversion) {
+    case '@':
+    case 's':
+      if (auto* text = std::get_if<std::string_view>(&value_)) {
+        out.append(*text);
+        return true;
+      }
+      if (auto* number = std::get_if<long long>(&value_)) return appendNumber(*number);
+      if (auto* number = std::get_if<unsigned long long>(&value_)) return appendNumber(*number);
+      return false;
+    case 'd':
+    case 'i':
+      if (auto* number = std::get_if<long long>(&value_)) return appendNumber(*number);
+      if (auto* number = std::get_if<unsigned long long>(&value_)) {
+        return appendNumber(static_cast<long long>(*number));
+      }
+      return false;
+    case 'u':
+      if (auto* number = std::get_if<unsigned long long>(&value_)) return appendNumber(*number);
+      if (auto* number = std::get_if<long long>(&value_)) {
+        return appendNumber(static_cast<unsigned long long>(*number));
+      }
+      return false;
+    default:
+      return false;
+  }
 }
