@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
   peer->set_level(spdlog::level::trace);
   std::size_t peerExpected = 0;
   auto waitForPeer = [&] {
-    while (counter->count.load() < peerExpected) std::this_thread::sleep_for(std::chrono::microseconds(50));
+    while (counter->count.load() < peerExpected)
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
   };
 
   const std::string account = "someone@example.com";

@@ -136,9 +136,9 @@ std::size_t ZqCrashReporterClient::sendPendingEvents(const std::string& director
 }
 
 void ZqCrashReporterClient::crash() {
-  // A store through an address the compiler cannot see is null: a real fault, with a real
-  // fault address, as a crash in the field would be.
-  static volatile std::uintptr_t address = 0;
+  // A store into the never-mapped first page, through an address the compiler cannot see:
+  // a real fault with a real fault address, as a crash in the field would be.
+  static volatile std::uintptr_t address = 0x10;
   *reinterpret_cast<volatile int*>(address) = 0;
   std::abort();
 }

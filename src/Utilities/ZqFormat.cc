@@ -219,7 +219,8 @@ std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) 
     }
     const ZqFormatArg& arg = take(spec.position);
     // The common plain forms without a temporary string.
-    if (spec.flags.empty() && spec.width < 0 && spec.precision < 0 && arg.appendPlain(spec.conversion, out)) {
+    if (spec.flags.empty() && spec.width < 0 && spec.precision < 0 &&
+        arg.appendPlain(spec.conversion, out)) {
       continue;
     }
     out += render(spec, arg);

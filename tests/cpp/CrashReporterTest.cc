@@ -162,7 +162,7 @@ TEST_F(CrashHandlerDeathTest, WritesTheEventThenHandsTheSignalToTheHostsHandler)
   auto event = ZqCrashEvent::parse(readFile(files[0]));
   ASSERT_TRUE(event);
   EXPECT_EQ(event->signal, SIGSEGV);
-  EXPECT_EQ(event->address, 0u);
+  EXPECT_EQ(event->address, 0x10u);
   EXPECT_EQ(event->crashedRelease, "3.1 (3100)");
   EXPECT_FALSE(event->frames.empty());
 }
