@@ -18,7 +18,7 @@ struct Overloaded : Ts... {
 constexpr int kMaxWidth = 512;
 
 struct Spec {
-  std::string flags;
+  std::string_view flags;  // within the format text
   int width = -1;
   int precision = -1;
   char conversion = 0;
@@ -37,7 +37,7 @@ int readNumber(const char*& p) {
 std::string pad(std::string text, const Spec& spec) {
   const int width = std::min(spec.width, kMaxWidth);
   if (width > 0 && static_cast<int>(text.size()) < width) {
-    const bool left = spec.flags.find('-') != std::string::npos;
+    const bool left = spec.flags.find('-') != std::string_view::npos;
     const std::string fill(width - text.size(), ' ');
     text = left ? text + fill : fill + text;
   }
@@ -45,7 +45,7 @@ std::string pad(std::string text, const Spec& spec) {
 }
 
 std::string numeric(const Spec& spec, const ZqFormatArg& arg) {
-  std::string format = "%" + spec.flags;
+  std::string format = "%" + std::string(spec.flags);
   if (spec.width >= 0) format += std::to_string(std::min(spec.width, kMaxWidth));
   if (spec.precision >= 0) format += "." + std::to_string(std::min(spec.precision, kMaxWidth));
   char buffer[1100];
@@ -120,7 +120,9 @@ bool parseSpec(const char*& p, Spec& spec) {
       p = q + 1;
     }
   }
-  while (*p && std::strchr("-+ #0", *p)) spec.flags += *p++;
+  const char* flags = p;
+  while (*p && std::strchr("-+ #0", *p)) ++p;
+  spec.flags = std::string_view(flags, static_cast<std::size_t>(p - flags));
   if (*p >= '0' && *p <= '9') spec.width = readNumber(p);
   if (*p == '.') {
     ++p;
