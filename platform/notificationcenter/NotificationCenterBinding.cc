@@ -67,6 +67,8 @@ Napi::Value observe(const Napi::CallbackInfo& info) {
       [env, id](const Notification& notification) {
         auto it = hostObservers().find(*id);
         if (it == hostObservers().end()) return;
+        // Posts queued on the main queue arrive from the loop, outside any host call.
+        Napi::HandleScope scope(env);
         node::callHost(env, it->second.function.Value(), *it->second.context, [&](Napi::Env env) {
           return std::vector<napi_value>{Napi::String::New(env, notification.name),
                                          node::jsonToJs(env, notification.userInfo),

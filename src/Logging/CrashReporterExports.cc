@@ -1,18 +1,22 @@
 #include "Exports.h"
-#include "Utilities/ZqNotAvailable.h"
+#include "Logging/ZqCrashReporter.h"
+#include "Logging/ZqGetRelease.h"
+#include "Utilities/ZqConvert.h"
 
 namespace zq::exports {
 
 Napi::Value setupCrashReporter(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "setupCrashReporter");
+  ZqSetupCrashReporter(ZqCrashReporterDSN());
+  return args.Env().Undefined();
 }
 
 Napi::Value testCrash(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "testCrash");
+  ZqTestCrash();
+  return args.Env().Undefined();
 }
 
 Napi::Value getReleaseString(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "getReleaseString");
+  return ZqToHostString(args.Env(), ZqGetRelease());
 }
 
 }  // namespace zq::exports

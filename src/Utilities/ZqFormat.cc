@@ -1,6 +1,7 @@
 #include "Utilities/ZqFormat.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -17,7 +18,7 @@ struct Overloaded : Ts... {
 constexpr int kMaxWidth = 512;
 
 struct Spec {
-  std::string flags;
+  std::string_view flags;  // within the format text
   int width = -1;
   int precision = -1;
   char conversion = 0;
@@ -36,7 +37,7 @@ int readNumber(const char*& p) {
 std::string pad(std::string text, const Spec& spec) {
   const int width = std::min(spec.width, kMaxWidth);
   if (width > 0 && static_cast<int>(text.size()) < width) {
-    const bool left = spec.flags.find('-') != std::string::npos;
+    const bool left = spec.flags.find('-') != std::string_view::npos;
     const std::string fill(width - text.size(), ' ');
     text = left ? text + fill : fill + text;
   }
@@ -44,7 +45,7 @@ std::string pad(std::string text, const Spec& spec) {
 }
 
 std::string numeric(const Spec& spec, const ZqFormatArg& arg) {
-  std::string format = "%" + spec.flags;
+  std::string format = "%" + std::string(spec.flags);
   if (spec.width >= 0) format += std::to_string(std::min(spec.width, kMaxWidth));
   if (spec.precision >= 0) format += "." + std::to_string(std::min(spec.precision, kMaxWidth));
   char buffer[1100];
@@ -119,7 +120,9 @@ bool parseSpec(const char*& p, Spec& spec) {
       p = q + 1;
     }
   }
-  while (*p && std::strchr("-+ #0", *p)) spec.flags += *p++;
+  const char* flags = p;
+  while (*p && std::strchr("-+ #0", *p)) ++p;
+  spec.flags = std::string_view(flags, static_cast<std::size_t>(p - flags));
   if (*p >= '0' && *p <= '9') spec.width = readNumber(p);
   if (*p == '.') {
     ++p;
@@ -190,6 +193,7 @@ std::optional<double> ZqFormatArg::asDouble() const {
 
 std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) {
   std::string out;
+  out.reserve(std::strlen(format) + 16 * args.size());
   std::size_t next = 0;
   static const ZqFormatArg missing(nullptr);
   auto take = [&](int position) -> const ZqFormatArg& {
@@ -197,11 +201,14 @@ std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) 
     return index < args.size() ? args[index] : missing;
   };
   for (const char* p = format; *p;) {
-    if (*p != '%') {
-      out += *p++;
-      continue;
+    // Log lines are mostly literal text: copy each run at once.
+    const char* percent = std::strchr(p, '%');
+    if (!percent) {
+      out.append(p);
+      break;
     }
-    ++p;
+    out.append(p, percent);
+    p = percent + 1;
     if (*p == '%') {
       out += '%';
       ++p;
@@ -212,7 +219,48 @@ std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) 
       out += '%';
       continue;
     }
-    out += render(spec, take(spec.position));
+    const ZqFormatArg& arg = take(spec.position);
+    // The common plain forms without a temporary string.
+    if (spec.flags.empty() && spec.width < 0 && spec.precision < 0 &&
+        arg.appendPlain(spec.conversion, out)) {
+      continue;
+    }
+    out += render(spec, arg);
   }
   return out;
+}
+
+bool ZqFormatArg::appendPlain(char conversion, std::string& out) const {
+  char digits[24];
+  auto appendNumber = [&](auto value) {
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+    return true;
+  };
+  switch (conversion) {
+    case '@':
+    case 's':
+      if (auto* text = std::get_if<std::string_view>(&value_)) {
+        out.append(*text);
+        return true;
+      }
+      if (auto* number = std::get_if<long long>(&value_)) return appendNumber(*number);
+      if (auto* number = std::get_if<unsigned long long>(&value_)) return appendNumber(*number);
+      return false;
+    case 'd':
+    case 'i':
+      if (auto* number = std::get_if<long long>(&value_)) return appendNumber(*number);
+      if (auto* number = std::get_if<unsigned long long>(&value_)) {
+        return appendNumber(static_cast<long long>(*number));
+      }
+      return false;
+    case 'u':
+      if (auto* number = std::get_if<unsigned long long>(&value_)) return appendNumber(*number);
+      if (auto* number = std::get_if<long long>(&value_)) {
+        return appendNumber(static_cast<unsigned long long>(*number));
+      }
+      return false;
+    default:
+      return false;
+  }
 }

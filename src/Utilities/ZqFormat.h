@@ -40,6 +40,9 @@ class ZqFormatArg {
   std::optional<long long> asSigned() const;
   std::optional<unsigned long long> asUnsigned() const;
   std::optional<double> asDouble() const;
+  // Appends the argument for a conversion without flags, width or precision when that is
+  // plain text or a decimal number; false leaves the general road to the caller.
+  bool appendPlain(char conversion, std::string& out) const;
 
  private:
   std::variant<std::monostate, std::string_view, bool, long long, unsigned long long, double,

@@ -1,55 +1,61 @@
 #include "Utilities/ZqLog.h"
 
-#include <spdlog/sinks/stdout_color_sinks.h>
-#include <spdlog/spdlog.h>
-
-#include <memory>
+#include <exception>
 #include <mutex>
+
+#include "Extensions/NSApplication+ZqExtensions.h"
+
+using velquarin::platform::Log;
+using velquarin::platform::LogLevel;
 
 namespace {
 
-spdlog::level::level_enum spdlogLevel(ZqLogLevel level) {
-  switch (level) {
-    case ZqLogLevel::Error:
-      return spdlog::level::err;
-    case ZqLogLevel::Warning:
-      return spdlog::level::warn;
-    case ZqLogLevel::Info:
-      return spdlog::level::info;
-    case ZqLogLevel::Debug:
-      return spdlog::level::debug;
-    case ZqLogLevel::Verbose:
-      return spdlog::level::trace;
-  }
-  return spdlog::level::info;
-}
-
-std::shared_ptr<spdlog::logger>& moduleLogger() {
-  static std::once_flag once;
-  static std::shared_ptr<spdlog::logger> logger;
-  std::call_once(once, [] {
-    logger = std::make_shared<spdlog::logger>(
-        "VelquarinNative", std::make_shared<spdlog::sinks::stderr_color_sink_mt>());
-    logger->set_pattern("%Y-%m-%d %H:%M:%S.%e [%l] %g:%# %! | %v");
-    logger->set_level(spdlog::level::trace);
-    logger->flush_on(spdlog::level::err);
-  });
-  return logger;
-}
+// Set while this thread looks up the log folder: that lookup may log, and a line must never
+// set up logging again from inside the set-up.
+thread_local bool settingUp = false;
 
 }  // namespace
 
 void ZqSetupLogging() {
   static std::once_flag once;
-  std::call_once(once, [] {
-    moduleLogger();
-    ZQ_LOG_INFO("Native Module logging initialized!");
+  if (settingUp) return;
+  bool installed = false;
+  std::call_once(once, [&installed] {
+    std::optional<std::string> directory;
+    settingUp = true;
+    try {
+      directory = zq_applicationSupportDirectory() + "/Logs";
+    } catch (const std::exception& error) {
+      settingUp = false;
+      ZQ_LOG_ERROR("No folder for the log file (%@); logging to the console only", error.what());
+    }
+    settingUp = false;
+    if (directory) Log::addFileLogger(*directory);
+    installed = true;
   });
+  if (installed) ZQ_LOG_INFO("Native Module logging initialized!");
+}
+
+void ZqLogLiteral(ZqLogLevel level, const char* file, const char* function, int line,
+                  std::string_view message) {
+  Log::write(static_cast<LogLevel>(level), Log::Site{file, function, line}, message);
 }
 
 void ZqLogMessage(ZqLogLevel level, const ZqLogSite& site, std::string message) {
-  // spdlog keeps the file name pointer only for the call; the site's view is static text.
-  const std::string file(site.file);
-  moduleLogger()->log(spdlog::source_loc{file.c_str(), site.line, site.function},
-                      spdlogLevel(level), "{}", message);
+  Log::write(
+      static_cast<LogLevel>(level),
+      Log::Site{Log::intern(site.file), Log::intern(site.function ? site.function : ""), site.line},
+      message);
+}
+
+bool ZqFlushLog(double timeoutSeconds) {
+  return Log::flush(timeoutSeconds);
+}
+
+std::optional<std::string> ZqLogDirectory() {
+  return Log::directory();
+}
+
+void ZqAddLogger(std::shared_ptr<velquarin::platform::AbstractLogger> logger) {
+  Log::addLogger(std::move(logger));
 }

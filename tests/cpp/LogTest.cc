@@ -1,0 +1,187 @@
+#include "logging/Log.h"
+
+#include <gtest/gtest.h>
+#include <sys/prctl.h>
+
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "Logging/ZqSentryLogger.h"
+#include "TempFolder.h"
+#include "Utilities/ZqLog.h"
+#include "notificationcenter/NotificationCenter.h"
+#include "runloop/MainQueue.h"
+
+using velquarin::platform::AbstractLogger;
+using velquarin::platform::Log;
+using velquarin::platform::LogLevel;
+using velquarin::platform::LogMessage;
+using velquarin::platform::MainQueue;
+using velquarin::platform::Notification;
+using velquarin::platform::NotificationCenter;
+
+namespace {
+
+struct Seen {
+  LogLevel level;
+  std::string file, function, thread, text;
+  int line;
+};
+
+class RecordingLogger : public AbstractLogger {
+ public:
+  void logMessage(const LogMessage& message) override {
+    std::lock_guard lock(mutex);
+    seen.push_back({message.level, std::string(message.file), std::string(message.function),
+                    std::string(message.threadName), std::string(message.text), message.line});
+  }
+  std::vector<Seen> lines() {
+    std::lock_guard lock(mutex);
+    return seen;
+  }
+  std::mutex mutex;
+  std::vector<Seen> seen;
+};
+
+std::string threadName() {
+  char name[17] = {};
+  prctl(PR_GET_NAME, name);
+  return name;
+}
+
+}  // namespace
+
+TEST(LogSanitize, KeepsValidTextAndMakesEverythingElseSafe) {
+  EXPECT_EQ(Log::sanitize("plain\ttext, äöü €  𝄞"), "plain\ttext, äöü €  𝄞");
+  EXPECT_EQ(Log::sanitize(std::string("a\0b", 3)), "a\\0b");
+  EXPECT_EQ(Log::sanitize("one\ntwo\r\x1b[31m\x7f"), "one\\ntwo\\r\\x1B[31m\\x7F");
+  // Stray continuation, truncated sequence, overlong "/", surrogate, past U+10FFFF.
+  EXPECT_EQ(Log::sanitize("\x80|\xE2\x82|\xC0\xAF|\xED\xA0\x80|\xF4\x90\x80\x80"),
+            "\uFFFD|\uFFFD\uFFFD|\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD\uFFFD");
+  const std::string huge(Log::kMaximumTextBytes + 100, 'x');
+  const std::string cut = Log::sanitize(huge);
+  EXPECT_EQ(cut.substr(0, Log::kMaximumTextBytes), huge.substr(0, Log::kMaximumTextBytes));
+  EXPECT_EQ(cut.substr(Log::kMaximumTextBytes), "\u2026 (100 bytes cut)");
+}
+
+TEST(Log, ErrorLinesAreInTheFileWhenTheCallReturnsAfterEverythingLoggedBefore) {
+  TempFolder folder;
+  ASSERT_TRUE(Log::addFileLogger(folder / "Logs"));
+  EXPECT_FALSE(Log::addFileLogger(folder / "Other"));
+  for (int i = 0; i < 200; ++i) ZQ_LOG_INFO("queued line %d", i);
+  const int line = __LINE__ + 1;
+  ZQ_LOG_ERROR("Could not open %@ (%d)", std::string("the vault"), 13);
+  // No flush: the error call itself waited.
+  const auto file = Log::currentFile();
+  ASSERT_TRUE(file);
+  const std::string text = readFile(*file);
+  const std::string expected = "[error] " + std::string(ZQ_SOURCE_PATH) + ":" +
+                               std::to_string(line) + " TestBody [" + std::to_string(getpid()) +
+                               " " + threadName() + "] Could not open the vault (13)\n";
+  ASSERT_GE(text.size(), expected.size());
+  EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
+  EXPECT_NE(text.find("queued line 199\n"), std::string::npos);
+  EXPECT_EQ(Log::directory(), folder / "Logs");
+}
+
+TEST(Log, LoggersSeeLaterLinesInOrderWithTheirSiteAndThread) {
+  auto recorder = std::make_shared<RecordingLogger>();
+  ZQ_LOG_INFO("before the logger");
+  Log::addLogger(recorder);
+  {
+    // A site whose text goes away at once: queued lines must not point into it.
+    std::string file = "Keychain/ZqKeyChain";
+    ZqLogMessage(ZqLogLevel::Warning, ZqLogSite{file, "addPassword", 60}, "warned");
+    file.assign(file.size(), '#');
+  }
+  std::thread([] {
+    prctl(PR_SET_NAME, "zq-worker");
+    ZQ_LOG_VERBOSE("from %@", "a worker");
+  }).join();
+  ASSERT_TRUE(Log::flush());
+  const auto lines = recorder->lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].level, LogLevel::Warning);
+  EXPECT_EQ(lines[0].file, "Keychain/ZqKeyChain");
+  EXPECT_EQ(lines[0].function, "addPassword");
+  EXPECT_EQ(lines[0].line, 60);
+  EXPECT_EQ(lines[0].thread, threadName());
+  EXPECT_EQ(lines[0].text, "warned");
+  EXPECT_EQ(lines[1].level, LogLevel::Verbose);
+  EXPECT_EQ(lines[1].thread, "zq-worker");
+  EXPECT_EQ(lines[1].file, ZQ_SOURCE_PATH);
+  EXPECT_EQ(lines[1].text, "from a worker");
+}
+
+TEST(Log, ALoggerThatLogsItselfNeitherLoopsNorBlocks) {
+  class Echo : public AbstractLogger {
+   public:
+    void logMessage(const LogMessage& message) override {
+      ++count;
+      ZQ_LOG_ERROR("echo of %@", message.text);  // would wait for its own thread
+    }
+    std::atomic<int> count{0};
+  };
+  auto echo = std::make_shared<Echo>();
+  Log::addLogger(echo);
+  ZQ_LOG_ERROR("once");
+  ZQ_LOG_INFO("twice");
+  ASSERT_TRUE(Log::flush());
+  EXPECT_EQ(echo->count.load(), 2);
+}
+
+TEST(Log, ErrorsFromManyThreadsEachWaitForTheirOwnLine) {
+  auto recorder = std::make_shared<RecordingLogger>();
+  Log::addLogger(recorder);
+  std::vector<std::thread> threads;
+  std::atomic<int> missing{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 50; ++i) {
+        const std::string text = "t" + std::to_string(t) + "-" + std::to_string(i);
+        ZQ_LOG_INFO("filler");
+        ZQ_LOG_ERROR("%@", text);
+        bool found = false;
+        for (const auto& line : recorder->lines()) found = found || line.text == text;
+        if (!found) ++missing;
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(missing.load(), 0);
+}
+
+TEST(ZqSentryLogger, EachLineBecomesOneBreadcrumbWithItsSeverity) {
+  MainQueue::shared().drain();
+  std::vector<nlohmann::json> breadcrumbs;
+  const auto observer = NotificationCenter::defaultCenter().addObserver(
+      "ZqSentryBreadcrumbNotification", nullptr, NotificationCenter::Delivery::Posting,
+      [&](const Notification& notification) {
+        EXPECT_EQ(notification.object, nullptr);
+        breadcrumbs.push_back(notification.userInfo);
+      });
+  ZqAddLogger(std::make_shared<ZqSentryLogger>());
+  const ZqLogSite site{"Keychain/ZqKeyChain", "addPassword", 60};
+  ZqLogMessage(ZqLogLevel::Warning, site, "Could not add the item");
+  ZqLogMessage(ZqLogLevel::Debug, site, "debug");
+  ZqLogMessage(ZqLogLevel::Verbose, site, "verbose");
+  ZqLogMessage(ZqLogLevel::Info, site, "info");
+  ZqLogMessage(ZqLogLevel::Error, site, std::string("bad\0byte \xFF", 10));
+  ASSERT_TRUE(ZqFlushLog());
+  EXPECT_TRUE(breadcrumbs.empty());  // posted on the main queue, not on the logging thread
+  MainQueue::shared().drain();
+  NotificationCenter::defaultCenter().removeObserver(observer);
+
+  const std::string thread = threadName();
+  ASSERT_EQ(breadcrumbs.size(), 5u);
+  EXPECT_EQ(breadcrumbs[0],
+            (nlohmann::json{{"level", "warning"},
+                            {"message", "ZqKeyChain:60 [" + thread + "] Could not add the item"}}));
+  EXPECT_EQ(breadcrumbs[1]["level"], "debug");
+  EXPECT_EQ(breadcrumbs[2]["level"], "debug");
+  EXPECT_EQ(breadcrumbs[2]["message"], "ZqKeyChain:60 [" + thread + "] verbose");
+  EXPECT_EQ(breadcrumbs[3]["level"], "info");
+  EXPECT_EQ(breadcrumbs[4]["level"], "error");
+  EXPECT_EQ(breadcrumbs[4]["message"], "ZqKeyChain:60 [" + thread + "] bad\\0byte \uFFFD");
+}
