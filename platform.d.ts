@@ -236,6 +236,42 @@ declare namespace VelquarinPlatform {
    * @category Application
    */
   function setTerminateHandler(handler: ((status: number) => void) | null): void;
+
+  /** A log level as the log file writes it. */
+  type LogLevelName = 'error' | 'warning' | 'info' | 'debug' | 'verbose';
+
+  /**
+   * Logs a line as if the module had logged it at that place.
+   * @param level the line's level.
+   * @param file the source file (path below src/, no extension).
+   * @param functionName the function.
+   * @param line the line number.
+   * @param text the message.
+   * @returns nothing.
+   * @category Logging
+   */
+  function log(level: LogLevelName, file: string, functionName: string, line: number, text: string): void;
+
+  /**
+   * Waits until every line logged so far is written.
+   * @returns true once they are.
+   * @category Logging
+   */
+  function flushLogs(): boolean;
+
+  /**
+   * The folder of the log files.
+   * @returns its path, or null before logging is set up.
+   * @category Logging
+   */
+  function logFolder(): string | null;
+
+  /**
+   * The log file being written.
+   * @returns its path, or null when none is open.
+   * @category Logging
+   */
+  function logFile(): string | null;
 }
 
 export = VelquarinPlatform;
