@@ -558,7 +558,7 @@ void UserDefaults::saveTimerFired() {
   {
     std::lock_guard lock(mutex_);
     saveScheduled_ = false;
-    flushLocked(log);
+    if (!pending_.empty()) flushLocked(log);
   }
   emit(log);
 }
