@@ -12,7 +12,7 @@ module.exports = {
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'velquarin-demo-'));
     process.env.XDG_CONFIG_HOME = folder;
     try {
-      const id = platform.observe(platform.defaultsDidChangeNotification, (name, info) =>
+      const id = platform.observe('UserDefaultsDidChangeNotification', (name, info) =>
         say(`observed ${name} for ${info.key}`));
       native.setUserDefault('DisplayStatusItem', true);
       native.setUserDefault('DoNotDisturb', 0);

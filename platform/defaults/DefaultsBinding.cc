@@ -218,7 +218,7 @@ Napi::Value defaultsPath(const Napi::CallbackInfo& info) {
   return Napi::String::New(info.Env(), storeFor(info, 0)->path());
 }
 
-void install(Napi::Env env, Napi::Object exports) {
+void install(Napi::Env, Napi::Object exports) {
   exportFunction(exports, "defaultsRead", defaultsRead);
   exportFunction(exports, "defaultsWrite", defaultsWrite);
   exportFunction(exports, "defaultsRemove", defaultsRemove);
@@ -226,8 +226,6 @@ void install(Napi::Env env, Napi::Object exports) {
   exportFunction(exports, "defaultsDictionary", defaultsDictionary);
   exportFunction(exports, "defaultsHasPendingChanges", defaultsHasPendingChanges);
   exportFunction(exports, "defaultsPath", defaultsPath);
-  exports.Set("defaultsDidChangeNotification",
-              Napi::String::New(env, platform::kUserDefaultsDidChangeNotification));
 }
 
 const Registrar registrar(install);

@@ -84,7 +84,7 @@ test('keys and strings carry any Unicode and any length; NUL ends them', () => {
 
 test('every change is announced on the default centre with its key', () => {
   const seen = [];
-  const id = platform.observe(platform.defaultsDidChangeNotification, (name, info) => seen.push(info));
+  const id = platform.observe('UserDefaultsDidChangeNotification', (name, info) => seen.push(info));
   native.setUserDefault('DisplayStatusItem', true);
   native.setUserDefault('DisplayStatusItem', 2.5); // refused: no change, no notification
   native.removeUserDefault('DisplayStatusItem');
