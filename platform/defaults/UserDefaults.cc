@@ -182,26 +182,15 @@ std::string writeAtomically(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
+UserDefaults::FileSignature UserDefaults::FileSignature::of(const struct stat& st) {
+  return FileSignature{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
 bool UserDefaults::FileSignature::operator==(const FileSignature& other) const {
   return device == other.device && inode == other.inode && size == other.size &&
          modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
          changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
 }
-
-namespace {
-
-template <typename Signature>
-Signature signatureOf(const struct stat& st) {
-  Signature signature;
-  signature.device = st.st_dev;
-  signature.inode = st.st_ino;
-  signature.size = st.st_size;
-  signature.modified = st.st_mtim;
-  signature.changed = st.st_ctim;
-  return signature;
-}
-
-}  // namespace
 
 std::string UserDefaults::preferencesDirectory() {
   const auto bundle = Bundle::main();
@@ -323,14 +312,14 @@ void UserDefaults::refreshLocked(Log& log, bool lockHeld) {
     loaded_.reset();
   };
   if (::stat(path_.c_str(), &st) != 0) return cannotRead(errno);
-  if (loaded_ && diskState_ != DiskState::Unknown && *loaded_ == signatureOf<FileSignature>(st)) {
+  if (loaded_ && diskState_ != DiskState::Unknown && *loaded_ == FileSignature::of(st)) {
     return;
   }
 
   FileDescriptor fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd) return cannotRead(errno);
   if (::fstat(fd.get(), &st) != 0) return cannotRead(errno);
-  const auto signature = signatureOf<FileSignature>(st);
+  const auto signature = FileSignature::of(st);
   if (!S_ISREG(st.st_mode)) return cannotRead(EINVAL);
   std::string bytes;
   if (st.st_size <= kMaxFileSize) {
@@ -376,9 +365,8 @@ bool UserDefaults::setAsideLocked(const FileSignature& signature, Log& log, bool
   if (!lockHeld) lock.emplace(path_);
   struct stat st {};
   if (::stat(path_.c_str(), &st) != 0) return errno == ENOENT;
-  if (!(signatureOf<FileSignature>(st) == signature)) {
-    // Replaced since it was read: the next read looks at the new file.
-    diskState_ = DiskState::Unknown;
+  if (!(FileSignature::of(st) == signature)) {
+    // Replaced since it was read: nothing to keep aside, the next read looks at the new file.
     return true;
   }
   for (int attempt = 1; attempt <= 1000; ++attempt) {
@@ -420,7 +408,7 @@ bool UserDefaults::flushLocked(Log& log) {
   DomainLock lock(path_);
   if (!lock.held()) {
     log.push_back({DefaultsLogLevel::Warning,
-                   "Writing " + path_ + " without its lock; another writer holds it."});
+                   "Writing " + path_ + " without its lock (held elsewhere, or no lock file)."});
   }
   refreshLocked(log, true);
   if (diskState_ == DiskState::Unreadable) {
@@ -440,7 +428,7 @@ bool UserDefaults::flushLocked(Log& log) {
   pending_.clear();
   struct stat st {};
   if (::stat(path_.c_str(), &st) == 0) {
-    loaded_ = signatureOf<FileSignature>(st);
+    loaded_ = FileSignature::of(st);
     diskState_ = DiskState::Loaded;
   } else {
     diskState_ = DiskState::Unknown;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -103,6 +105,7 @@ class UserDefaults : public std::enable_shared_from_this<UserDefaults> {
     off_t size = 0;
     timespec modified{};
     timespec changed{};
+    static FileSignature of(const struct stat& st);
     bool operator==(const FileSignature& other) const;
   };
   enum class DiskState { Unknown, Missing, Loaded, Unreadable };

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "bundle/Bundle.h"
 #include "notificationcenter/NotificationCenter.h"
@@ -163,6 +164,23 @@ TEST_F(UserDefaultsTest, AnotherWritersKeysMergeWithPendingOnes) {
   theirs->remove("theirs");
   ASSERT_TRUE(theirs->synchronize());
   EXPECT_EQ(mine->value("theirs"), std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, WritersRacingOnOneFileLoseNoKey) {
+  // Separate stores stand for separate processes; each write re-reads the file under the lock.
+  std::vector<std::thread> writers;
+  for (int writer = 0; writer < 4; ++writer) {
+    writers.emplace_back([this, writer] {
+      auto defaults = open();
+      for (int i = 0; i < 25; ++i) {
+        defaults->set("w" + std::to_string(writer) + "-" + std::to_string(i), i);
+        EXPECT_TRUE(defaults->synchronize());
+      }
+    });
+  }
+  for (auto& writer : writers) writer.join();
+  EXPECT_EQ(open()->dictionaryRepresentation().size(), 100u);
+  EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(UserDefaultsTest, EditsOnDiskAreSeenByTheNextRead) {
