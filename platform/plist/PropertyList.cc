@@ -5,10 +5,13 @@
 #include <iterator>
 #include <limits>
 
+#include "plist/PlistNesting.h"
+
 namespace velquarin::platform {
 
 PlistPtr parsePropertyList(const std::string& bytes) {
   if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return nullptr;
+  if (!propertyListNestingWithin(bytes)) return nullptr;
   plist_t root = nullptr;
   plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
   return PlistPtr(root);

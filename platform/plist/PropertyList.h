@@ -14,7 +14,7 @@ struct PlistDeleter {
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
-// Parses XML or binary property-list bytes; null on malformed input.
+// Parses XML or binary property-list bytes; null on malformed or absurdly nested input.
 PlistPtr parsePropertyList(const std::string& bytes);
 
 // The JSON form of a property list: dictionaries, arrays, strings, integers, reals and

@@ -1,0 +1,159 @@
+#include "plist/PlistValue.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "plist/PlistNesting.h"
+
+using namespace velquarin::platform;
+
+namespace {
+
+PlistValue roundTrip(const PlistValue& value) {
+  auto back = parsePlistValue(plistValueToXml(value));
+  EXPECT_TRUE(back.has_value());
+  return back.value_or(PlistValue());
+}
+
+std::string nestedXml(std::size_t depth, const char* open = "<array>",
+                      const char* close = "</array>") {
+  std::string xml = "<plist version=\"1.0\">";
+  for (std::size_t i = 0; i < depth; ++i) xml += open;
+  for (std::size_t i = 0; i < depth; ++i) xml += close;
+  return xml + "</plist>";
+}
+
+// A binary list whose object i is an array of the objects `children[i]` (4-byte references
+// and offsets); object 0 is the root.
+std::string binaryList(const std::vector<std::vector<std::uint32_t>>& children) {
+  auto be = [](std::string& out, std::uint64_t v, int bytes) {
+    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) {
+      out += static_cast<char>((v >> shift) & 0xFF);
+    }
+  };
+  std::string data = "bplist00";
+  std::vector<std::uint32_t> offsets;
+  for (const auto& refs : children) {
+    offsets.push_back(static_cast<std::uint32_t>(data.size()));
+    data += static_cast<char>(0xA0 | refs.size());
+    for (auto ref : refs) be(data, ref, 4);
+  }
+  const auto table = data.size();
+  for (auto offset : offsets) be(data, offset, 4);
+  data += std::string(6, '\0');
+  data += static_cast<char>(4);
+  data += static_cast<char>(4);
+  be(data, children.size(), 8);
+  be(data, 0, 8);
+  be(data, table, 8);
+  return data;
+}
+
+// `depth` arrays, each holding the next; with `cycle` the last holds the first.
+std::string nestedBinary(std::uint32_t depth, bool cycle = false) {
+  std::vector<std::vector<std::uint32_t>> children;
+  for (std::uint32_t i = 0; i < depth; ++i) {
+    children.push_back({cycle && i + 1 == depth ? 0 : i + 1});
+  }
+  if (!cycle) children.push_back({});
+  return binaryList(children);
+}
+
+}  // namespace
+
+TEST(PlistValue, ConstructorsPickTheKindACallerMeans) {
+  EXPECT_EQ(PlistValue("text").type(), PlistValue::Type::String);
+  EXPECT_EQ(PlistValue(true).type(), PlistValue::Type::Boolean);
+  EXPECT_EQ(PlistValue(7).type(), PlistValue::Type::Integer);
+  EXPECT_EQ(PlistValue(7u).type(), PlistValue::Type::Integer);
+  EXPECT_EQ(PlistValue(2.5).type(), PlistValue::Type::Real);
+  // Beyond the signed range an unsigned value cannot be an integer without changing sign.
+  const PlistValue huge(std::numeric_limits<std::uint64_t>::max());
+  EXPECT_EQ(huge.type(), PlistValue::Type::Real);
+  EXPECT_GT(*huge.asReal(), 1e19);
+  EXPECT_EQ(PlistValue(true).numberValue(), 1.0);
+  EXPECT_EQ(PlistValue("1").numberValue(), std::nullopt);
+}
+
+TEST(PlistValue, EveryKindSurvivesTheXmlForm) {
+  PlistDictionary nested{{"inner", PlistValue(PlistArray{PlistValue(1), PlistValue("two")})}};
+  PlistDictionary all{
+      {"yes", PlistValue(true)},
+      {"no", PlistValue(false)},
+      {"min", PlistValue(std::numeric_limits<std::int64_t>::min())},
+      {"max", PlistValue(std::numeric_limits<std::int64_t>::max())},
+      {"negative", PlistValue(-5)},
+      {"tenth", PlistValue(0.1)},
+      {"tiny", PlistValue(1e-300)},
+      {"infinite", PlistValue(-std::numeric_limits<double>::infinity())},
+      {"text", PlistValue("a<b>&\"c' \t\r\n é 😀 ]]> &#x41;")},
+      {"padded", PlistValue("  both ends  ")},
+      {"empty", PlistValue("")},
+      {"bytes", PlistValue(PlistData{0, 1, 2, 0xFF, 0})},
+      {"no bytes", PlistValue(PlistData{})},
+      {"date", PlistValue(PlistDate{1700000000})},
+      {"old date", PlistValue(PlistDate{-1000000000})},
+      {"list", PlistValue(PlistArray{PlistValue(PlistDictionary{}), PlistValue(PlistArray{})})},
+      {"nested", PlistValue(nested)},
+      {"key <&> ünïcode", PlistValue(1)},
+  };
+  EXPECT_EQ(roundTrip(PlistValue(all)), PlistValue(all));
+}
+
+TEST(PlistValue, DatesKeepWholeSecondsAndStayInRange) {
+  EXPECT_EQ(roundTrip(PlistValue(PlistDate{1700000000.75})).asDate()->seconds, 1700000000);
+  // libplist's dates are 32-bit seconds from 2001: far dates are held at its limits.
+  const auto far = plistValueFromNode(plistNodeFromValue(PlistValue(PlistDate{1e12})).get());
+  EXPECT_NEAR(far->asDate()->seconds, 978307200.0 + 2147483647.0, 1);
+}
+
+TEST(PlistValue, MalformedInputParsesToNothing) {
+  EXPECT_FALSE(parsePlistValue("").has_value());
+  EXPECT_FALSE(parsePlistValue("hello").has_value());
+  EXPECT_FALSE(parsePlistValue("<plist><dict><key>a</key>").has_value());
+  EXPECT_FALSE(parsePlistValue("bplist00garbage").has_value());
+}
+
+TEST(PlistNesting, DeepXmlIsRefusedBeforeLibplistRecursesIntoIt) {
+  EXPECT_TRUE(propertyListNestingWithin(nestedXml(kMaxPropertyListNesting)));
+  EXPECT_FALSE(propertyListNestingWithin(nestedXml(kMaxPropertyListNesting + 1)));
+  EXPECT_FALSE(propertyListNestingWithin(nestedXml(600, "<dict >", "</dict>")));
+  EXPECT_TRUE(parsePlistValue(nestedXml(100)).has_value());
+  // Would overflow the stack when the tree is freed, if it were ever built.
+  EXPECT_FALSE(parsePropertyList(nestedXml(1000000)));
+}
+
+TEST(PlistNesting, OnlyRealContainerTagsCount) {
+  std::string flat = "<plist><array>";
+  for (int i = 0; i < 1000; ++i)
+    flat += "<array/><dict/><!-- <array> --><string><![CDATA[<dict>]]></string>";
+  flat += "</array></plist>";
+  EXPECT_TRUE(propertyListNestingWithin(flat));
+  auto parsed = parsePlistValue(flat);
+  ASSERT_TRUE(parsed.has_value());
+  EXPECT_EQ(parsed->asArray()->size(), 3000u);
+}
+
+TEST(PlistNesting, DeepOrCyclicBinaryListsAreRefused) {
+  EXPECT_TRUE(propertyListNestingWithin(nestedBinary(10)));
+  auto shallow = parsePlistValue(nestedBinary(10));
+  ASSERT_TRUE(shallow.has_value());
+  EXPECT_EQ(shallow->type(), PlistValue::Type::Array);
+  EXPECT_FALSE(propertyListNestingWithin(nestedBinary(kMaxPropertyListNesting + 1)));
+  // libplist itself recurses once per level here and crashes; the guard stops it first.
+  EXPECT_FALSE(parsePropertyList(nestedBinary(200000)));
+  EXPECT_FALSE(propertyListNestingWithin(nestedBinary(5, true)));
+}
+
+TEST(PlistNesting, SharedBinaryObjectsAreWalkedOnce) {
+  // Each level references the next one twice: 2^40 paths through 41 objects.
+  std::vector<std::vector<std::uint32_t>> children;
+  for (std::uint32_t i = 0; i < 40; ++i) children.push_back({i + 1, i + 1});
+  children.push_back({});
+  const auto binary = binaryList(children);
+  EXPECT_TRUE(propertyListNestingWithin(binary));
+  EXPECT_FALSE(propertyListNestingWithin(binary, 40));
+  EXPECT_TRUE(propertyListNestingWithin(binary, 41));
+}
