@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <mutex>
+#include <string_view>
 
 #include "images/ImagePixels.h"
 
@@ -106,6 +107,17 @@ std::vector<std::uint8_t> takeBlob(VipsBlob* blob) {
                static_cast<const std::uint8_t*>(data) + length);
   vips_area_unref(VIPS_AREA(blob));
   return bytes;
+}
+
+// A JPEG decoded at 1/2, 1/4 or 1/8 of its size (the largest that still leaves at least the
+// target), made upright, then resampled (Lanczos 3) to exactly the target.
+VImage jpegAtSize(const VSource& source, const VImage& upright, int wide, int high) {
+  const double factor = std::min(double(upright.width()) / wide, double(upright.height()) / high);
+  const int shrink = factor >= 8 ? 8 : factor >= 4 ? 4 : factor >= 2 ? 2 : 1;
+  VImage image = VImage::jpegload_source(source, VImage::option()->set("shrink", shrink)).autorot();
+  if (image.width() == wide && image.height() == high) return image;
+  return image.resize(double(wide) / image.width(),
+                      VImage::option()->set("vscale", double(high) / image.height()));
 }
 
 int qualityOf(double factor) {
@@ -219,8 +231,13 @@ ImagePixels Image::resampled(int wide, int high) const {
         // Only the file we measured: a changed file is not decoded behind the budget check.
         if (std::uint64_t(header.width()) * std::uint64_t(header.height()) ==
             std::uint64_t(image.width()) * std::uint64_t(image.height())) {
-          VImage out = VImage::thumbnail_source(
-              *source, wide, VImage::option()->set("height", high)->set("size", VIPS_SIZE_FORCE));
+          const char* loader = vips_foreign_find_load_source(source->get_source());
+          VImage out =
+              loader && std::string_view(loader) == "VipsForeignLoadJpegSource"
+                  ? jpegAtSize(*source, image, wide, high)
+                  : VImage::thumbnail_source(
+                        *source, wide,
+                        VImage::option()->set("height", high)->set("size", VIPS_SIZE_FORCE));
           if (out.width() == wide && out.height() == high) {
             out = normalizedPixels(out);
             out.remove(VIPS_META_ORIENTATION);
