@@ -19,8 +19,12 @@ namespace {
 
 // While it holds a function, a save dialog is in progress.
 ZqCallbackSlot saveDialogSlot("showFileDialog");
-// The host waits for the dialog's answer: keep its loop alive until then.
-std::unique_ptr<MainQueue::KeepAlive> dialogKeepAlive;
+// The host waits for the dialog's answer: keep its loop alive until then. Never destroyed, so
+// no hold is released from a static destructor after the loop is gone.
+std::unique_ptr<MainQueue::KeepAlive>& dialogKeepAlive() {
+  static auto* holder = new std::unique_ptr<MainQueue::KeepAlive>();
+  return *holder;
+}
 
 // A string option; null, absent or any other type counts as not given.
 std::optional<std::string> stringOption(const nlohmann::json& options, const char* key) {
@@ -30,7 +34,7 @@ std::optional<std::string> stringOption(const nlohmann::json& options, const cha
 }
 
 void saveDialogEnded(SavePanel::Response response, const std::string& path) {
-  dialogKeepAlive.reset();
+  dialogKeepAlive().reset();
   // The slot is emptied before the call, so the function may open the next dialog.
   saveDialogSlot.invokeOnce([&](Napi::Env env) -> std::vector<napi_value> {
     if (response != SavePanel::Response::OK) return {};
@@ -70,7 +74,7 @@ Napi::Value showFileDialog(const ZqArgs& args) {
     panel->directory = std::filesystem::absolute(*directory, ignored).lexically_normal().string();
   }
   if (auto filename = stringOption(*options, "filename")) panel->nameFieldStringValue = *filename;
-  dialogKeepAlive = std::make_unique<MainQueue::KeepAlive>();
+  dialogKeepAlive() = std::make_unique<MainQueue::KeepAlive>();
   if (!SavePanel::beginSheet(panel, *window, saveDialogEnded)) {
     // The window cannot take the sheet: answer as cancelled rather than wait for ever.
     saveDialogEnded(SavePanel::Response::Cancel, {});

@@ -103,7 +103,11 @@ void zq_unzipItemAtPath(const std::string& archivePath, const std::string& desti
     }
   }
   const auto result = velquarin::platform::runTask("/usr/bin/unzip", arguments);
-  ZQ_LOG_DEBUG("unzip of '%@' ended with status %d.", archive.string(), result.exitStatus);
+  if (!result.launched) {
+    ZQ_LOG_WARN("Could not run /usr/bin/unzip for '%@'.", archive.string());
+  } else {
+    ZQ_LOG_DEBUG("unzip of '%@' ended with status %d.", archive.string(), result.exitStatus);
+  }
 
   Descriptor unpacked(::open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (unpacked.valid()) moveRegularFiles(unpacked.get(), target.get(), 0);
