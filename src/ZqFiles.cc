@@ -1,6 +1,6 @@
 #include "Exports.h"
 #include "Utilities/ZqConvert.h"
-#include "Utilities/ZqNotAvailable.h"
+#include "files/DataWriter.h"
 
 namespace zq::entries {
 
@@ -10,7 +10,16 @@ Napi::Value ZqWriteFile(const Napi::CallbackInfo& info) {
   ZQ_CONTRACT(args[0]->IsString());
   ZQ_CONTRACT(args[1]->IsObject());
   ZQ_CONTRACT(args[2]->IsBoolean());
-  return ZqNotAvailableYet(args, "writeFile");
+  auto env = args.Env();
+  const auto path = convertToString(args.at(0));
+  // Only bytes are written: another object is refused, never read as if it held some.
+  const auto data = convertToData(args.at(1));
+  if (!data) return ZqToHostString(env, "The data to write is not a buffer.");
+  if (auto error =
+          velquarin::platform::writeData(path.value_or(""), *data, ZqBooleanValue(args.at(2)))) {
+    return ZqToHostString(env, error->description());
+  }
+  return env.Undefined();
 }
 
 }  // namespace zq::entries

@@ -1,10 +1,85 @@
+#include <filesystem>
+#include <memory>
+
 #include "Exports.h"
-#include "Utilities/ZqNotAvailable.h"
+#include "HostCall.h"
+#include "Utilities/ZqCallbackSlot.h"
+#include "Utilities/ZqConvert.h"
+#include "Utilities/ZqJSON.h"
+#include "Utilities/ZqLog.h"
+#include "dialogs/SavePanel.h"
+#include "runloop/MainQueue.h"
+
+using velquarin::platform::MainQueue;
+using velquarin::platform::SavePanel;
 
 namespace zq::exports {
 
+namespace {
+
+// While it holds a function, a save dialog is in progress.
+ZqCallbackSlot saveDialogSlot("showFileDialog");
+// The host waits for the dialog's answer: keep its loop alive until then. Never destroyed, so
+// no hold is released from a static destructor after the loop is gone.
+std::unique_ptr<MainQueue::KeepAlive>& dialogKeepAlive() {
+  static auto* holder = new std::unique_ptr<MainQueue::KeepAlive>();
+  return *holder;
+}
+
+// A string option; null, absent or any other type counts as not given.
+std::optional<std::string> stringOption(const nlohmann::json& options, const char* key) {
+  const auto found = options.find(key);
+  if (found == options.end() || !found->is_string()) return std::nullopt;
+  return found->get<std::string>();
+}
+
+void saveDialogEnded(SavePanel::Response response, const std::string& path) {
+  dialogKeepAlive().reset();
+  // The slot is emptied before the call, so the function may open the next dialog.
+  saveDialogSlot.invokeOnce([&](Napi::Env env) -> std::vector<napi_value> {
+    if (response != SavePanel::Response::OK) return {};
+    return {ZqToHostString(env, path)};
+  });
+}
+
+}  // namespace
+
 Napi::Value showFileDialog(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "showFileDialog");
+  auto env = args.Env();
+  auto window = ToWindow(args.at(0));
+  if (!window) {
+    ZQ_LOG_ERROR("Need window to show file dialog.");
+    return env.Undefined();
+  }
+  std::string error;
+  auto options = ZqConvertFromJSONString(convertToString(args.at(1)).value_or(""), &error);
+  if (options && !options->is_object()) {
+    options.reset();
+    error = "the options are not a JSON object";
+  }
+  if (!options) {
+    ZQ_LOG_ERROR("Couldn't open dialog because of error: %@", error);
+    return env.Undefined();
+  }
+  if (saveDialogSlot.isSet()) {
+    ZQ_LOG_WARN("There's already a save dialog in progress, try again later.");
+    velquarin::node::callHost(env, args.at(2).As<Napi::Function>(), nullptr, {});
+    return env.Undefined();
+  }
+
+  saveDialogSlot.set(args.at(2));
+  auto panel = std::make_shared<SavePanel>();
+  if (auto directory = stringOption(*options, "destination-path")) {
+    std::error_code ignored;
+    panel->directory = std::filesystem::absolute(*directory, ignored).lexically_normal().string();
+  }
+  if (auto filename = stringOption(*options, "filename")) panel->nameFieldStringValue = *filename;
+  dialogKeepAlive() = std::make_unique<MainQueue::KeepAlive>();
+  if (!SavePanel::beginSheet(panel, *window, saveDialogEnded)) {
+    // The window cannot take the sheet: answer as cancelled rather than wait for ever.
+    saveDialogEnded(SavePanel::Response::Cancel, {});
+  }
+  return env.Undefined();
 }
 
 }  // namespace zq::exports

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace velquarin::platform {
+
+// Why a file operation failed: the system's error number and the path it concerned.
+struct FileError {
+  int code = 0;
+  std::string path;
+  // The full description, such as: Error Domain=POSIX Code=2 "No such file or directory"
+  // UserInfo={path=/missing/file.txt}
+  std::string description() const;
+};
+
+// Writes `bytes` to `path`; a new file gets mode 0666 less the umask. Atomic: the bytes go to
+// a new file in the same folder, reach the disk, then replace the path in one step; on
+// failure that file is removed and the path is untouched. Not atomic: the path is truncated
+// and written in place, so a failure may leave it partly written.
+std::optional<FileError> writeData(const std::string& path, std::span<const std::uint8_t> bytes,
+                                   bool atomic);
+
+}  // namespace velquarin::platform

@@ -1,0 +1,32 @@
+#include "binding/BindingRegistry.h"
+#include "screen/Screen.h"
+
+namespace velquarin::binding {
+namespace {
+
+using platform::Screen;
+
+// setBackingScaleFactor(factor): the main screen's pixels a point, from 1 to 16.
+Napi::Value setBackingScaleFactor(const Napi::CallbackInfo& info) {
+  if (failIf(info.Env(), info.Length() < 1 || !info[0].IsNumber(),
+             "setBackingScaleFactor(factor: number)")) {
+    return {};
+  }
+  const bool taken = Screen::setBackingScaleFactor(info[0].As<Napi::Number>().DoubleValue());
+  if (failIf(info.Env(), !taken, "setBackingScaleFactor: factor must be from 1 to 16")) return {};
+  return info.Env().Undefined();
+}
+
+Napi::Value backingScaleFactor(const Napi::CallbackInfo& info) {
+  return Napi::Number::New(info.Env(), Screen::backingScaleFactor());
+}
+
+void install(Napi::Env, Napi::Object exports) {
+  exportFunction(exports, "setBackingScaleFactor", setBackingScaleFactor);
+  exportFunction(exports, "backingScaleFactor", backingScaleFactor);
+}
+
+const Registrar registrar(install);
+
+}  // namespace
+}  // namespace velquarin::binding

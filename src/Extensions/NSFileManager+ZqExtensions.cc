@@ -1,0 +1,115 @@
+#include "Extensions/NSFileManager+ZqExtensions.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "Utilities/ZqLog.h"
+#include "tasks/Task.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxDepth = 128;
+
+struct CloseDirectory {
+  void operator()(DIR* directory) const { ::closedir(directory); }
+};
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+// A folder below `parent`, never through a symbolic link.
+int openFolder(int parent, const char* name) {
+  return ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// Moves the regular files below `from` into the same places below `to`. Nothing is followed:
+// links and special files stay behind, and a link in the destination is never entered.
+void moveRegularFiles(int from, int to, int depth) {
+  if (depth > kMaxDepth) return;
+  const int listing = ::dup(from);
+  if (listing < 0) return;
+  std::unique_ptr<DIR, CloseDirectory> directory(::fdopendir(listing));
+  if (!directory) {
+    ::close(listing);
+    return;
+  }
+  while (const dirent* entry = ::readdir(directory.get())) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat status;
+    if (::fstatat(from, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(status.st_mode)) {
+      // Existing files win, as unzip does when nobody can answer its question.
+      ::renameat2(from, name.c_str(), to, name.c_str(), RENAME_NOREPLACE);
+    } else if (S_ISDIR(status.st_mode)) {
+      if (::mkdirat(to, name.c_str(), 0777) != 0 && errno != EEXIST) continue;
+      Descriptor source(openFolder(from, name.c_str()));
+      Descriptor target(openFolder(to, name.c_str()));
+      if (source.valid() && target.valid()) moveRegularFiles(source.get(), target.get(), depth + 1);
+    }
+  }
+}
+
+}  // namespace
+
+void zq_unzipItemAtPath(const std::string& archivePath, const std::string& destination,
+                        const std::vector<std::string>* filter) {
+  std::error_code error;
+  // Absolute, so the archive's name can never read as an option of unzip.
+  const fs::path archive = fs::absolute(archivePath, error).lexically_normal();
+  const fs::path folder = fs::absolute(destination, error).lexically_normal();
+  if (error || archivePath.empty() || destination.empty()) return;
+  fs::create_directories(folder, error);
+  Descriptor target(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!target.valid()) {
+    ZQ_LOG_WARN("Could not unzip '%@' into '%@'.", archive.string(), folder.string());
+    return;
+  }
+
+  // unzip writes into an empty folder of its own first; only what survives the sorting
+  // below reaches the destination.
+  std::string staging = (folder / ".unzip-XXXXXX").string();
+  if (!::mkdtemp(staging.data())) {
+    ZQ_LOG_WARN("Could not unzip '%@' into '%@'.", archive.string(), folder.string());
+    return;
+  }
+  std::vector<std::string> arguments{"-C", "-d", staging, archive.string()};
+  if (filter) {
+    for (const auto& pattern : *filter) {
+      // unzip reads "-x" and "-d" among the names that follow the archive.
+      if (pattern.empty() || pattern.front() == '-') continue;
+      arguments.push_back(pattern);
+    }
+  }
+  const auto result = velquarin::platform::runTask("/usr/bin/unzip", arguments);
+  if (!result.launched) {
+    ZQ_LOG_WARN("Could not run /usr/bin/unzip for '%@'.", archive.string());
+  } else {
+    ZQ_LOG_DEBUG("unzip of '%@' ended with status %d.", archive.string(), result.exitStatus);
+  }
+
+  Descriptor unpacked(::open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (unpacked.valid()) moveRegularFiles(unpacked.get(), target.get(), 0);
+  fs::remove_all(staging, error);  // removes links as links
+}

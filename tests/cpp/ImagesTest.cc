@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vips/vips8>
+
+#include "Extensions/NSBitmapImageRep+ZqExtensions.h"
+#include "Extensions/NSColor+ZqExtensions.h"
+#include "Extensions/NSImage+ZqExtensions.h"
+#include "Extensions/NSString+ZqExtensions.h"
+#include "Replies/ZqReplies.h"
+#include "images/Image.h"
+#include "screen/Screen.h"
+
+namespace fs = std::filesystem;
+using velquarin::platform::BitmapFileType;
+using velquarin::platform::Color;
+using velquarin::platform::Image;
+using velquarin::platform::ImageLoadError;
+using velquarin::platform::Screen;
+using velquarin::platform::Size;
+
+namespace {
+
+struct Scratch {
+  Scratch() {
+    std::string pattern = (fs::temp_directory_path() / "images-test-XXXXXX").string();
+    path = ::mkdtemp(pattern.data());
+  }
+  ~Scratch() { fs::remove_all(path); }
+  fs::path path;
+};
+
+// A solid opaque image of the given colour.
+std::shared_ptr<Image> solid(int wide, int high, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                             std::uint8_t a = 255) {
+  std::vector<std::uint8_t> rgba(std::size_t(wide) * high * 4);
+  for (std::size_t i = 0; i < rgba.size(); i += 4) {
+    rgba[i] = r, rgba[i + 1] = g, rgba[i + 2] = b, rgba[i + 3] = a;
+  }
+  return Image::fromRGBA(wide, high, rgba);
+}
+
+void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+std::uint32_t crc32(const std::uint8_t* data, std::size_t length) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < length; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void appendChunk(std::vector<std::uint8_t>& png, const char* type,
+                 const std::vector<std::uint8_t>& data) {
+  auto be32 = [&](std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(std::uint8_t(v >> shift));
+  };
+  be32(static_cast<std::uint32_t>(data.size()));
+  const std::size_t start = png.size();
+  png.insert(png.end(), type, type + 4);
+  png.insert(png.end(), data.begin(), data.end());
+  be32(crc32(png.data() + start, png.size() - start));
+}
+
+// A PNG of a few dozen bytes whose header claims `side` x `side` pixels.
+std::vector<std::uint8_t> pngClaiming(std::uint32_t side) {
+  std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<std::uint8_t> header;
+  for (int i = 0; i < 2; ++i) {
+    for (int shift = 24; shift >= 0; shift -= 8) header.push_back(std::uint8_t(side >> shift));
+  }
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA
+  appendChunk(png, "IHDR", header);
+  appendChunk(png, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+  appendChunk(png, "IEND", {});
+  return png;
+}
+
+long peakKiB() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+class ScaleFactor {
+ public:
+  explicit ScaleFactor(double factor) { Screen::setBackingScaleFactor(factor); }
+  ~ScaleFactor() { Screen::setBackingScaleFactor(1); }
+};
+
+}  // namespace
+
+TEST(Images, FitToMaximaKeepsTheAspectAndAtLeastOnePixel) {
+  Scratch scratch;
+  const fs::path photo = scratch.path / "photo.jpg";
+  writeBytes(photo, *solid(4000, 3000, 200, 100, 50)->representation(BitmapFileType::JPEG));
+  auto bitmap = Image::fromFile(photo);
+  ASSERT_TRUE(bitmap);
+  auto fitted = zq_scaleToMaxWidth(bitmap, 1000, 1000);
+  ASSERT_TRUE(fitted);
+  EXPECT_EQ(fitted->pixelsWide(), 1000);
+  EXPECT_EQ(fitted->pixelsHigh(), 750);
+  // The pixels themselves come through the reduced decode: still the source's colour.
+  const auto pixels = fitted->rgbaPixels();
+  ASSERT_EQ(pixels.size(), 1000u * 750u * 4u);
+  EXPECT_NEAR(pixels[4 * (375 * 1000 + 500)], 200, 3);
+
+  // Fits already: the very same bitmap.
+  EXPECT_EQ(zq_scaleToMaxWidth(bitmap, 4000, 3000), bitmap);
+  EXPECT_EQ(zq_scaleToMaxWidth(bitmap, 0, 0), nullptr);
+
+  auto line = zq_scaleToMaxWidth(solid(10000, 1, 0, 0, 0), 100, 100);
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->pixelsWide(), 100);
+  EXPECT_EQ(line->pixelsHigh(), 1);
+
+  // The new size is in pixels whatever the screen's scale.
+  ScaleFactor retina(2);
+  auto onRetina = zq_scaleToMaxWidth(bitmap, 1000, 1000);
+  EXPECT_EQ(onRetina->pixelsWide(), 1000);
+  EXPECT_EQ(onRetina->pixelsHigh(), 750);
+  EXPECT_DOUBLE_EQ(onRetina->size().width, 500);
+}
+
+TEST(Images, ScaleToSizeAnchorsAtTheLowerLeftAndLeavesTheRestTransparent) {
+  auto wide = zq_scaleToSize(solid(200, 100, 10, 20, 30), Size{64, 64});
+  ASSERT_TRUE(wide);
+  ASSERT_EQ(wide->pixelsWide(), 64);
+  ASSERT_EQ(wide->pixelsHigh(), 64);
+  const auto pixels = wide->rgbaPixels();
+  for (int row = 0; row < 64; ++row) {
+    for (int column = 0; column < 64; ++column) {
+      const std::uint8_t alpha = pixels[4 * (row * 64 + column) + 3];
+      // Rows are stored from the top: the drawing fills the lower 32.
+      ASSERT_EQ(alpha, row < 32 ? 0 : 255) << "row " << row << " column " << column;
+    }
+  }
+  // A tall image: drawn at the left, the right part stays transparent.
+  auto tall = zq_scaleToSize(solid(50, 100, 0, 0, 0), Size{64, 64});
+  const auto tallPixels = tall->rgbaPixels();
+  EXPECT_EQ(tallPixels[4 * (10 * 64 + 5) + 3], 255);
+  EXPECT_EQ(tallPixels[4 * (10 * 64 + 40) + 3], 0);
+
+  EXPECT_EQ(zq_scaleToSize(solid(10, 10, 0, 0, 0), Size{0, 64}), nullptr);
+  EXPECT_EQ(zq_scaleToSize(nullptr, Size{64, 64}), nullptr);
+
+  ScaleFactor retina(2);
+  auto sharp = zq_scaleToSize(solid(200, 100, 10, 20, 30), Size{64, 64});
+  EXPECT_EQ(sharp->pixelsWide(), 128);
+  EXPECT_DOUBLE_EQ(sharp->size().width, 64);
+}
+
+TEST(Images, TintColoursOnlyWhatIsOpaqueAndKeepsAlpha) {
+  std::vector<std::uint8_t> rgba(16 * 16 * 4);
+  for (int i = 0; i < 16 * 16; ++i) {
+    rgba[4 * i] = 0, rgba[4 * i + 1] = 0, rgba[4 * i + 2] = 0;
+    rgba[4 * i + 3] = static_cast<std::uint8_t>(i);  // 0 ... 255
+  }
+  auto glyph = Image::fromRGBA(16, 16, rgba);
+  auto tinted = zq_tintedImageWithColor(glyph, Color{1, 0, 0, 1});
+  ASSERT_TRUE(tinted);
+  const auto out = tinted->rgbaPixels();
+  ASSERT_EQ(out.size(), rgba.size());
+  for (int i = 0; i < 16 * 16; ++i) {
+    ASSERT_NEAR(out[4 * i + 3], rgba[4 * i + 3], 1) << i;
+    if (rgba[4 * i + 3] > 16) {
+      ASSERT_NEAR(out[4 * i], 255, 2) << i;
+      ASSERT_NEAR(out[4 * i + 1], 0, 2) << i;
+    }
+  }
+  EXPECT_EQ(zq_tintedImageWithColor(nullptr, Color{}), nullptr);
+}
+
+TEST(Images, HeadersOverThePixelBudgetAreRefusedBeforeDecoding) {
+  Scratch scratch;
+  const fs::path bomb = scratch.path / "bomb.png";
+  writeBytes(bomb, pngClaiming(60000));
+  const long before = peakKiB();
+  const auto start = std::chrono::steady_clock::now();
+  ImageLoadError error = ImageLoadError::None;
+  EXPECT_EQ(Image::fromFile(bomb, &error), nullptr);
+  EXPECT_EQ(error, ImageLoadError::TooManyPixels);
+  EXPECT_EQ(Image::fromData(pngClaiming(60000), &error), nullptr);
+  EXPECT_EQ(error, ImageLoadError::TooManyPixels);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_LT(peakKiB() - before, 64 * 1024);
+}
+
+TEST(Images, OnlyTheNeededDecodersRunAndEmptySourcesGiveNothing) {
+  ImageLoadError error = ImageLoadError::None;
+  // A valid portable pixmap: libvips could read it, but it is not a format we need.
+  const std::string ppm = "P6\n2 1\n255\n\xff\x00\x00\x00\xff\x00";
+  const std::vector<std::uint8_t> bytes(ppm.begin(), ppm.end());
+  EXPECT_EQ(Image::fromData(bytes, &error), nullptr);
+  EXPECT_EQ(error, ImageLoadError::Unreadable);
+  EXPECT_EQ(Image::fromData({}, &error), nullptr);
+  Scratch scratch;
+  EXPECT_EQ(Image::fromFile((scratch.path / "missing.png").string(), &error), nullptr);
+  EXPECT_EQ(Image::fromFile(scratch.path.string(), &error), nullptr);  // a folder
+  EXPECT_EQ(Image::fromRGBA(2, 2, std::vector<std::uint8_t>(15)), nullptr);
+}
+
+TEST(Images, ExifOrientationIsAppliedAndNotKept) {
+  Scratch scratch;
+  // 40 x 20 stored, orientation 6 (rotate 90 degrees clockwise to display): 20 x 40 upright.
+  vips::VImage stored = vips::VImage::black(40, 20).new_from_image({255, 0, 0});
+  stored = stored.cast(VIPS_FORMAT_UCHAR)
+               .copy(vips::VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+  stored.set(VIPS_META_ORIENTATION, 6);
+  const fs::path file = scratch.path / "rotated.jpg";
+  stored.jpegsave(file.c_str());
+  ASSERT_EQ(vips::VImage::new_from_file(file.c_str()).get_int(VIPS_META_ORIENTATION), 6);
+
+  auto image = Image::fromFile(file);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->pixelsWide(), 20);
+  EXPECT_EQ(image->pixelsHigh(), 40);
+  auto fitted = zq_scaleToMaxWidth(image, 10, 10);  // through the reduced decode
+  EXPECT_EQ(fitted->pixelsWide(), 5);
+  EXPECT_EQ(fitted->pixelsHigh(), 10);
+  for (const auto& out : {image, fitted}) {
+    const auto jpeg = out->representation(BitmapFileType::JPEG);
+    ASSERT_TRUE(jpeg);
+    const auto reread = vips::VImage::new_from_buffer(jpeg->data(), jpeg->size(), "");
+    EXPECT_EQ(reread.get_typeof(VIPS_META_ORIENTATION), 0u);
+    EXPECT_LT(reread.width(), reread.height());
+  }
+}
+
+TEST(Images, JpegIsAlwaysChromaSubsampledAndQualityFollowsTheFactor) {
+  std::vector<std::uint8_t> rgba(64 * 64 * 4);
+  for (std::size_t i = 0; i < rgba.size(); ++i) rgba[i] = std::uint8_t((i * 37) ^ (i >> 5));
+  auto noisy = Image::fromRGBA(64, 64, rgba);
+  const auto best = noisy->representation(BitmapFileType::JPEG, 1.0);
+  const auto low = noisy->representation(BitmapFileType::JPEG, 0.7);
+  ASSERT_TRUE(best && low);
+  EXPECT_GT(best->size(), low->size());
+  for (const auto* jpeg : {&*best, &*low}) {
+    const auto image = vips::VImage::new_from_buffer(jpeg->data(), jpeg->size(), "");
+    EXPECT_EQ(std::string(image.get_string("jpeg-chroma-subsample")), "4:2:0");
+  }
+}
+
+TEST(Images, PngAndJpegRepresentations) {
+  EXPECT_FALSE(ZqPNGRepresentation(nullptr));
+  EXPECT_FALSE(ZqJPGRepresentation(nullptr));
+  std::vector<std::uint8_t> rgba{255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 9, 9, 9, 9};
+  auto image = Image::fromRGBA(2, 2, rgba);
+  const auto png = ZqPNGRepresentation(image);
+  ASSERT_TRUE(png);
+  auto decoded = Image::fromData(*png);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->rgbaPixels(), rgba);
+  const auto jpeg = ZqJPGRepresentation(image);
+  ASSERT_TRUE(jpeg);
+  EXPECT_EQ((*jpeg)[0], 0xFF);
+  EXPECT_EQ((*jpeg)[1], 0xD8);
+}
+
+TEST(Images, TemporaryFilesKeepTheNameTakeTheTypeExtensionAndNeverCollide) {
+  Scratch scratch;
+  const char* saved = std::getenv("TMPDIR");
+  const std::string previous = saved ? saved : "";
+  ::setenv("TMPDIR", scratch.path.c_str(), 1);
+  auto image = solid(8, 8, 1, 2, 3);
+  const auto first = zq_writeToTemporaryFileWithName(*image, "holiday.jpeg", 4);
+  const auto second = zq_writeToTemporaryFileWithName(*image, "holiday.jpeg", 4);
+  const auto escaped = zq_writeToTemporaryFileWithName(*image, "../../outside.png", 3);
+  const auto unknown = zq_writeToTemporaryFileWithName(*image, "x.png", 42);
+  if (saved)
+    ::setenv("TMPDIR", previous.c_str(), 1);
+  else
+    ::unsetenv("TMPDIR");
+  ASSERT_TRUE(first && second && escaped);
+  EXPECT_EQ(fs::path(*first).filename(), "holiday.png");
+  EXPECT_EQ(fs::path(*second).filename(), "holiday-1.png");
+  EXPECT_EQ(fs::path(*first).parent_path(), fs::path(*escaped).parent_path());
+  EXPECT_EQ(fs::path(*escaped).filename(), "outside.jpg");
+  EXPECT_TRUE(fs::path(*first).string().starts_with(scratch.path.string()));
+  EXPECT_FALSE(unknown);
+  EXPECT_TRUE(Image::fromFile(*first));
+}
+
+TEST(Images, TypeTables) {
+  EXPECT_EQ(zq_pathExtensionByImageFileType(0), "tiff");
+  EXPECT_EQ(zq_pathExtensionByImageFileType(1), "bmp");
+  EXPECT_EQ(zq_pathExtensionByImageFileType(3), "jpg");
+  EXPECT_EQ(zq_pathExtensionByImageFileType(5), "jpx");
+  EXPECT_EQ(zq_pathExtensionByImageFileType(6), "unknown");
+  EXPECT_EQ(zq_imageFileTypeByPathExtension("/a/B.TIFF"), 0u);
+  EXPECT_EQ(zq_imageFileTypeByPathExtension("x.Jpeg"), 3u);
+  EXPECT_EQ(zq_imageFileTypeByPathExtension("x.png"), 4u);
+  EXPECT_EQ(zq_imageFileTypeByPathExtension("x.bmp"), 3u);  // not readable by name: JPEG
+  EXPECT_EQ(zq_imageFileTypeByPathExtension("noextension"), 3u);
+}
+
+TEST(Colors, HexStringsFollowTheScannerRules) {
+  auto expect = [](const char* text, double r, double g, double b) {
+    const Color color = zq_colorWithHexColorString(text);
+    EXPECT_DOUBLE_EQ(color.red, r) << text;
+    EXPECT_DOUBLE_EQ(color.green, g) << text;
+    EXPECT_DOUBLE_EQ(color.blue, b) << text;
+    EXPECT_DOUBLE_EQ(color.alpha, 1) << text;
+  };
+  expect("4F8CF8", 79 / 255.0, 140 / 255.0, 248 / 255.0);
+  expect("0x4f8cf8", 79 / 255.0, 140 / 255.0, 248 / 255.0);
+  expect("  0X4F8CF8 trailing", 79 / 255.0, 140 / 255.0, 248 / 255.0);
+  expect("#4F8CF8", 0, 0, 0);
+  expect("", 0, 0, 0);
+  expect("0x", 0, 0, 0);
+  expect("12zz", 0, 0, 0x12 / 255.0);
+  expect("FF000000", 0, 0, 0);         // bits above 23 are not a colour
+  expect("123456789ABCDEF", 1, 1, 1);  // too large: all bits set
+}
