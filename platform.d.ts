@@ -272,6 +272,154 @@ declare namespace VelquarinPlatform {
    * @category Logging
    */
   function logFile(): string | null;
+
+  /** Which defaults domain: the application's own (default) or the global one. */
+  interface DefaultsOptions {
+    /** 'global' for the global domain. */
+    domain?: 'application' | 'global';
+  }
+
+  /** A value of the defaults store as JavaScript sees it (data as Buffer, dates as Date). */
+  type DefaultsValue =
+    | boolean | number | string | Buffer | Date | DefaultsValue[] | { [key: string]: DefaultsValue };
+
+  /**
+   * The stored value of a key, as other code of the application wrote it.
+   * @param key the key.
+   * @param options the domain.
+   * @returns the value, or undefined when absent.
+   * @category User defaults
+   */
+  function defaultsRead(key: string, options?: DefaultsOptions): DefaultsValue | undefined;
+
+  /**
+   * Stores a value as other code of the application would; null or undefined removes the key.
+   * @param key the key.
+   * @param value the value.
+   * @param options the domain, and for numbers whether to store an 'integer' or a 'real'.
+   * @returns nothing.
+   * @category User defaults
+   */
+  function defaultsWrite(
+    key: string,
+    value: DefaultsValue | null | undefined,
+    options?: DefaultsOptions & { type?: 'integer' | 'real' },
+  ): void;
+
+  /**
+   * Removes a key.
+   * @param key the key.
+   * @param options the domain.
+   * @returns nothing.
+   * @category User defaults
+   */
+  function defaultsRemove(key: string, options?: DefaultsOptions): void;
+
+  /**
+   * Writes pending changes now.
+   * @param options the domain.
+   * @returns false when they stay pending.
+   * @category User defaults
+   */
+  function defaultsSynchronize(options?: DefaultsOptions): boolean;
+
+  /**
+   * Every key and value of a domain.
+   * @param options the domain.
+   * @returns the dictionary.
+   * @category User defaults
+   */
+  function defaultsDictionary(options?: DefaultsOptions): { [key: string]: DefaultsValue };
+
+  /**
+   * Whether changes wait to be written.
+   * @param options the domain.
+   * @returns true when some do.
+   * @category User defaults
+   */
+  function defaultsHasPendingChanges(options?: DefaultsOptions): boolean;
+
+  /**
+   * The domain's property-list file.
+   * @param options the domain.
+   * @returns its path.
+   * @category User defaults
+   */
+  function defaultsPath(options?: DefaultsOptions): string;
+
+  /** A login item of the session. */
+  interface LoginItem {
+    /** Its autostart file. */
+    file: string;
+    /** Its display name. */
+    name: string;
+    /** The application location it names. */
+    location: string;
+  }
+
+  /**
+   * The session's autostart folder.
+   * @returns its path, or null when there is none.
+   * @category Start at login
+   */
+  function loginItemsFolder(): string | null;
+
+  /**
+   * The session's login items in list order.
+   * @returns the items, or null when the list cannot be opened.
+   * @category Start at login
+   */
+  function loginItems(): LoginItem[] | null;
+
+  /** A save sheet as the user sees it. */
+  interface SavePanelInfo {
+    /** The folder it shows. */
+    directory: string;
+    /** The proposed file name. */
+    filename: string;
+  }
+
+  /**
+   * The save sheet open on a window.
+   * @param window the window.
+   * @returns the sheet, or null when the window shows none.
+   * @category Dialogs and screen
+   */
+  function savePanel(window: WindowHandle): SavePanelInfo | null;
+
+  /**
+   * Ends a window's save sheet as the user would: saves to `path` (a bare name lands in the
+   * sheet's folder) or cancels when there is none.
+   * @param window the window.
+   * @param path the chosen path, or nothing to cancel.
+   * @returns false when the window shows no save sheet.
+   * @category Dialogs and screen
+   */
+  function endSavePanel(window: WindowHandle, path?: string): boolean;
+
+  /**
+   * Sets the main screen's pixels per point, from 1 to 16.
+   * @param factor the scale factor.
+   * @returns nothing.
+   * @category Dialogs and screen
+   */
+  function setBackingScaleFactor(factor: number): void;
+
+  /**
+   * The main screen's pixels per point.
+   * @returns the scale factor.
+   * @category Dialogs and screen
+   */
+  function backingScaleFactor(): number;
+
+  /**
+   * Makes every file write of the platform fail with an error number, as a failing disk
+   * would (28 is a full disk); null restores normal writing.
+   * @param code the error number, or null.
+   * @returns nothing.
+   * @category Dialogs and screen
+   */
+  function simulateWriteFailure(code: number | null): void;
 }
 
 export = VelquarinPlatform;

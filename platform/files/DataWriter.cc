@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -31,6 +32,11 @@ std::string folderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::atomic<int>& simulatedFailure() {
+  static std::atomic<int> code{0};
+  return code;
 }
 
 std::string temporaryName() {
@@ -89,8 +95,13 @@ std::string FileError::description() const {
          "\" UserInfo={path=" + path + "}";
 }
 
+void simulateWriteFailure(int code) {
+  simulatedFailure().store(code);
+}
+
 std::optional<FileError> writeData(const std::string& path, std::span<const std::uint8_t> bytes,
                                    bool atomic) {
+  if (const int code = simulatedFailure().load()) return FileError{code, path};
   return atomic ? writeAtomically(path, bytes) : writeInPlace(path, bytes);
 }
 

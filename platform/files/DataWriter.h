@@ -23,4 +23,8 @@ struct FileError {
 std::optional<FileError> writeData(const std::string& path, std::span<const std::uint8_t> bytes,
                                    bool atomic);
 
+// Makes every writeData fail with `code` (a full disk is ENOSPC), as a failing disk would;
+// 0 restores normal writing. The binding uses it to let tests reach the failure paths.
+void simulateWriteFailure(int code);
+
 }  // namespace velquarin::platform

@@ -2,14 +2,12 @@
 
 #include "Extensions/ZqIsRosetta.h"
 #include "Utilities/ZqLog.h"
+#include "defaults/UserDefaults.h"
 
 namespace {
 
-// PENDING: the standard user-defaults store is built by the defaults subsystem. Until it is
-// wired in here the write is reported as not done. Unreachable on Linux today, where no
-// process runs translated.
 void writeStandardUserDefault(const std::string& key, bool value) {
-  ZQ_LOG_ERROR("User defaults are not available: %@ was not set to %d", key, value);
+  velquarin::platform::UserDefaults::standard()->set(key, velquarin::platform::PlistValue(value));
 }
 
 }  // namespace

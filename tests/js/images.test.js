@@ -137,9 +137,12 @@ test('scaleImage gives null for what it cannot or may not read', () => {
 
 test('scaleImage whose file cannot be written returns null', async () => {
   const { code, stdout, stderr } = await runChild(`
+    const platform = require(process.env.PLATFORM);
     const native = require(process.env.MODULE);
+    platform.simulateWriteFailure(28);
     console.log(JSON.stringify(native.scaleImage(${JSON.stringify(icon)}, 'PNG', 10, 10)));`,
-  { env: { MODULE: require.resolve(path.join(require('./support').buildDir, 'VelquarinNative.node')), TMPDIR: '/proc/version' } });
+  { env: { MODULE: require.resolve(path.join(require('./support').buildDir, 'VelquarinNative.node')),
+    PLATFORM: require.resolve(path.join(require('./support').buildDir, 'VelquarinPlatform.node')) } });
   assert.equal(code, 0, stderr);
   assert.equal(stdout.trim().split('\n').at(-1), 'null');
 });
