@@ -56,7 +56,9 @@ Status statusForError(const GError* error) {
       case G_DBUS_ERROR_SPAWN_FILE_INVALID:
       case G_DBUS_ERROR_SPAWN_NO_MEMORY:
         return kNotAvailable;
+      // gnome-keyring answers UnknownMethod for an object path that no longer exists.
       case G_DBUS_ERROR_UNKNOWN_OBJECT:
+      case G_DBUS_ERROR_UNKNOWN_METHOD:
         return kInvalidItemRef;
       default:
         return kInternalError;
@@ -90,15 +92,19 @@ struct Reply {
 
 class SecretServiceItem final : public Item {
  public:
-  explicit SecretServiceItem(GObjectRef<SecretItem> object) : object_(std::move(object)) {}
+  SecretServiceItem(GObjectRef<SecretItem> object, GObjectRef<SecretService> service)
+      : object_(std::move(object)), service_(std::move(service)) {}
   const GObjectRef<SecretItem>& object() const { return object_; }
+  const GObjectRef<SecretService>& service() const { return service_; }
 
  private:
   GObjectRef<SecretItem> object_;
+  // A SecretItem does not keep its service alive, but calls into it.
+  GObjectRef<SecretService> service_;
 };
 
-GHashTablePtr attributeTable(const std::string& service,
-                             const std::optional<std::string>& account) {
+// The table points into the strings; they must outlive it.
+GHashTablePtr attributeTable(const std::string& service, const std::string* account) {
   GHashTablePtr table(g_hash_table_new(g_str_hash, g_str_equal));
   g_hash_table_insert(table.get(), const_cast<char*>("service"),
                       const_cast<char*>(service.c_str()));
@@ -124,6 +130,11 @@ class Connection {
     bus_ = GObjectRef<GDBusConnection>::adopt(
         g_bus_get_sync(G_BUS_TYPE_SESSION, cancellable, error.slot()));
     if (!bus_) return statusForError(error.get()) == kTimedOut ? kTimedOut : kNotAvailable;
+    // GLib hands out its shared connection until the last user lets go, even once closed.
+    if (g_dbus_connection_is_closed(bus_.get())) {
+      bus_.reset();
+      return kNotAvailable;
+    }
     // GLib's shared bus connection ends the process when the bus goes away; a lost bus is
     // a store failure for us, never a reason to end the host.
     g_dbus_connection_set_exit_on_close(bus_.get(), FALSE);
@@ -139,7 +150,7 @@ class Connection {
 
   // After failures that may come from a lost bus or service, start over on the next call.
   void closeAfter(Status status) {
-    if (status == kNotAvailable || status == kTimedOut || status == kInternalError) close();
+    if (status == kNotAvailable || status == kTimedOut) close();
   }
 
  private:
@@ -176,7 +187,7 @@ class SecretServiceStore final : public Store {
     return call([object, secret](SecretService*, GCancellable* cancellable) {
              GErrorOut error;
              SecretValuePtr value = secretValue(secret);
-             if (!secret_item_set_secret_sync(object.get(), value.get(), cancellable,
+             if (!secret_item_set_secret_sync(object->object().get(), value.get(), cancellable,
                                               error.slot())) {
                return Reply{statusForError(error.get())};
              }
@@ -190,7 +201,7 @@ class SecretServiceStore final : public Store {
     if (!object) return kInvalidItemRef;
     return call([object](SecretService*, GCancellable* cancellable) {
              GErrorOut error;
-             if (!secret_item_delete_sync(object.get(), cancellable, error.slot())) {
+             if (!secret_item_delete_sync(object->object().get(), cancellable, error.slot())) {
                return Reply{statusForError(error.get())};
              }
              return Reply{kSuccess};
@@ -202,7 +213,7 @@ class SecretServiceStore final : public Store {
     auto object = objectOf(item);
     if (!object) return kInvalidItemRef;
     Reply reply = call([object](SecretService*, GCancellable*) {
-      GHashTablePtr attributes(secret_item_get_attributes(object.get()));
+      GHashTablePtr attributes(secret_item_get_attributes(object->object().get()));
       const auto* value =
           attributes ? static_cast<const char*>(g_hash_table_lookup(attributes.get(), "account"))
                      : nullptr;
@@ -217,7 +228,7 @@ class SecretServiceStore final : public Store {
 
   Status accounts(const std::string& service, std::vector<std::string>& accounts) override {
     Reply reply = call([service](SecretService* secrets, GCancellable* cancellable) {
-      GHashTablePtr attributes = attributeTable(service, std::nullopt);
+      GHashTablePtr attributes = attributeTable(service, nullptr);
       GErrorOut error;
       GObjectListPtr items(secret_service_search_sync(
           secrets, nullptr, attributes.get(), SECRET_SEARCH_ALL, cancellable, error.slot()));
@@ -238,15 +249,17 @@ class SecretServiceStore final : public Store {
   }
 
  private:
-  static GObjectRef<SecretItem> objectOf(const Item& item) {
+  // A copy holding its own references, for a job that may outlive the caller's item.
+  static std::optional<SecretServiceItem> objectOf(const Item& item) {
     const auto* ours = dynamic_cast<const SecretServiceItem*>(&item);
-    return ours ? ours->object() : GObjectRef<SecretItem>();
+    if (!ours) return std::nullopt;
+    return *ours;
   }
 
   static Reply findItem(SecretService* secrets, GCancellable* cancellable,
                         const std::string& service, const std::optional<std::string>& account,
                         bool withSecret) {
-    GHashTablePtr attributes = attributeTable(service, account);
+    GHashTablePtr attributes = attributeTable(service, account ? &*account : nullptr);
     GErrorOut error;
     GObjectListPtr items(secret_service_search_sync(secrets, nullptr, attributes.get(),
                                                     SECRET_SEARCH_ALL, cancellable, error.slot()));
@@ -275,7 +288,8 @@ class SecretServiceStore final : public Store {
       const gchar* bytes = secret_value_get(value.get(), &length);
       found.text.assign(bytes, length);
     }
-    found.item = std::make_shared<SecretServiceItem>(GObjectRef<SecretItem>::retain(chosen));
+    found.item = std::make_shared<SecretServiceItem>(GObjectRef<SecretItem>::retain(chosen),
+                                                     GObjectRef<SecretService>::retain(secrets));
     return found;
   }
 
@@ -289,7 +303,7 @@ class SecretServiceStore final : public Store {
     if (error) return Reply{statusForError(error.get())};
     if (!collection) return Reply{kNoDefaultKeychain};
     if (secret_collection_get_locked(collection.get())) return Reply{kInteractionNotAllowed};
-    GHashTablePtr attributes = attributeTable(service, account);
+    GHashTablePtr attributes = attributeTable(service, &account);
     SecretValuePtr value = secretValue(secret);
     auto item = GObjectRef<SecretItem>::adopt(secret_item_create_sync(
         collection.get(), nullptr, attributes.get(), service.c_str(), value.get(),
