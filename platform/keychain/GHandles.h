@@ -72,6 +72,7 @@ class GErrorOut {
   GError** slot() { return &error_; }
   explicit operator bool() const { return error_ != nullptr; }
   const GError* get() const { return error_; }
+  void clear() { g_clear_error(&error_); }
   ~GErrorOut() {
     if (error_) g_error_free(error_);
   }

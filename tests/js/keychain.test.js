@@ -152,6 +152,21 @@ test('an item that secret-tool wrote is read, then modified in place', { skip: k
   assert.equal(lookupWithSecretTool(SERVICE, name), null);
 });
 
+test('what other programs change, remove or add again is seen at the next read', { skip: keyring }, () => {
+  const name = account('others');
+  assert.deepEqual(parse(native.setPasswordForAccount('ours', name)), { 'ok?': true });
+  assert.deepEqual(parse(native.getPasswordForAccount(name)), { 'ok?': true, password: 'ours' });
+  storeWithSecretTool(SERVICE, name, 'changed by another program');
+  assert.deepEqual(parse(native.getPasswordForAccount(name)),
+    { 'ok?': true, password: 'changed by another program' });
+  assert.equal(secretTool(['clear', 'service', SERVICE, 'account', name]).status, 0);
+  assert.deepEqual(parse(native.getPasswordForAccount(name)), { 'ok?': true, password: null });
+  storeWithSecretTool(SERVICE, name, 'added again');
+  assert.deepEqual(parse(native.getPasswordForAccount(name)),
+    { 'ok?': true, password: 'added again' });
+  native.removePasswordForAccount(name);
+});
+
 test('a secret that is not UTF-8 text reads as a -26275 failure', { skip: keyring }, () => {
   const name = account('binary');
   storeWithSecretTool(SERVICE, name, Buffer.from([0xff, 0xfe, 0x41, 0x00, 0x80]));
