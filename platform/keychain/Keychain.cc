@@ -24,6 +24,8 @@ std::string errorMessage(Status status) {
       return "The specified item already exists in the keychain.";
     case kItemNotFound:
       return "The specified item could not be found in the keychain.";
+    case kDataTooLarge:
+      return "This item contains information which is too large.";
     case kNoSuchAttribute:
       return "The specified attribute does not exist.";
     case kInvalidItemRef:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +26,8 @@ inline constexpr Status kNotAvailable = -25291;
 // An item with the same attributes was added meanwhile.
 inline constexpr Status kDuplicateItem = -25299;
 inline constexpr Status kItemNotFound = -25300;
+// A secret or attribute above what the store takes (kMaxSecretBytes, kMaxAttributeBytes).
+inline constexpr Status kDataTooLarge = -25302;
 // The item an operation was given is gone (deleted meanwhile) or not one of this store's.
 inline constexpr Status kInvalidItemRef = -25304;
 // The item has no such attribute.
@@ -35,6 +38,11 @@ inline constexpr Status kNoDefaultKeychain = -25307;
 inline constexpr Status kInteractionNotAllowed = -25308;
 // A secret that is not text (not UTF-8).
 inline constexpr Status kDecode = -26275;
+
+// Limits of one item, well below the bus's message limit: a message above that ends the
+// connection to the bus.
+inline constexpr std::size_t kMaxSecretBytes = 16 * 1024 * 1024;
+inline constexpr std::size_t kMaxAttributeBytes = 1024 * 1024;
 
 // A sentence describing `status`, in the manner of the system's message for a code.
 std::string errorMessage(Status status);

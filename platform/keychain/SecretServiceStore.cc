@@ -250,6 +250,7 @@ class SecretServiceStore final : public Store {
  public:
   Lookup find(const std::string& service, const std::optional<std::string>& account,
               bool withSecret) override {
+    if (tooLarge(service) || (account && tooLarge(*account))) return Lookup{kDataTooLarge, {}, {}};
     Reply reply = call([=](Connection& connection, GCancellable* cancellable) {
       return findItem(connection, cancellable, service, account, withSecret);
     });
@@ -258,6 +259,9 @@ class SecretServiceStore final : public Store {
 
   Status add(const std::string& service, const std::string& account,
              const std::string& secret) override {
+    if (tooLarge(service) || tooLarge(account) || secret.size() > kMaxSecretBytes) {
+      return kDataTooLarge;
+    }
     return call([=](Connection& connection, GCancellable* cancellable) {
              return addItem(connection, cancellable, service, account, secret);
            })
@@ -267,6 +271,7 @@ class SecretServiceStore final : public Store {
   Status modify(const Item& item, const std::string& secret) override {
     auto object = objectOf(item);
     if (!object) return kInvalidItemRef;
+    if (secret.size() > kMaxSecretBytes) return kDataTooLarge;
     return call([object, secret](Connection&, GCancellable* cancellable) {
              SecretValuePtr value = secretValue(secret);
              GVariant* encoded = secret_service_encode_dbus_secret(object->service(), value.get());
@@ -315,6 +320,7 @@ class SecretServiceStore final : public Store {
   }
 
   Status accounts(const std::string& service, std::vector<std::string>& accounts) override {
+    if (tooLarge(service)) return kDataTooLarge;
     Reply reply = call([service](Connection& connection, GCancellable* cancellable) {
       GHashTablePtr attributes = attributeTable(service, nullptr);
       GErrorOut error;
@@ -338,6 +344,10 @@ class SecretServiceStore final : public Store {
   }
 
  private:
+  static bool tooLarge(const std::string& attribute) {
+    return attribute.size() > kMaxAttributeBytes;
+  }
+
   // A copy holding its own references, for a job that may outlive the caller's item.
   static std::optional<SecretServiceItem> objectOf(const Item& item) {
     const auto* ours = dynamic_cast<const SecretServiceItem*>(&item);

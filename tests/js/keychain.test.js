@@ -205,7 +205,7 @@ test('unusual account names and passwords are stored and read back exactly', { s
     { name: account('Jürgen Ωmega 😀'), password: 'pässwörd€😀' },
     { name: account(`quote"s 'and' \`ticks\` $HOME; rm -rf /`), password: `"'\`$(echo no)\\n` },
     { name: account('long'), password: long },
-    { name: account('L'.repeat(5000)), password: 'short' },
+    { name: account('L'.repeat(100 * 1024)), password: 'short' },
     // A NUL ends a host string: both are cut there.
     { name: `${account('nul')}\0tail`, password: 'before\0after', storedName: account('nul'),
       stored: 'before' },
@@ -217,6 +217,17 @@ test('unusual account names and passwords are stored and read back exactly', { s
     native.removePasswordForAccount(storedName);
     assert.equal(lookupWithSecretTool(SERVICE, storedName), null);
   }
+});
+
+test('a password above 16 MiB is refused with -25302 and the stored one stays', { skip: keyring }, () => {
+  const name = account('too-large');
+  assert.deepEqual(parse(native.setPasswordForAccount('kept', name)), { 'ok?': true });
+  assert.deepEqual(parse(native.setPasswordForAccount('x'.repeat(16 * 1024 * 1024 + 1), name)),
+    { 'ok?': false, error: -25302 });
+  assert.deepEqual(parse(native.getPasswordForAccount(name)), { 'ok?': true, password: 'kept' });
+  assert.deepEqual(parse(native.getPasswordForAccount('y'.repeat(1024 * 1024 + 1))),
+    { 'ok?': false, error: -25302 });
+  native.removePasswordForAccount(name);
 });
 
 test('removePasswordForAccount removes the item and is quiet about a missing one',
