@@ -222,6 +222,7 @@ class Connection {
     return found == paths_.end() ? nullptr : &found->second;
   }
   void remember(const std::string& service, const std::string& account, std::string path) {
+    if (service.size() + account.size() > kMaxHintKeyBytes) return;
     if (paths_.size() >= kMaxKnownPaths) paths_.clear();
     paths_[{service, account}] = std::move(path);
   }
@@ -233,7 +234,9 @@ class Connection {
   }
 
  private:
+  // Bounds the hints' memory whatever names the host passes.
   static constexpr std::size_t kMaxKnownPaths = 256;
+  static constexpr std::size_t kMaxHintKeyBytes = 4096;
 
   void close() {
     paths_.clear();
