@@ -98,40 +98,17 @@ TEST(ZqKeychain, CharacterCountIsTheHostsStringLength) {
   EXPECT_EQ(ZqCharacterCount("\xF0\x9F\x98\x80"), 2u);  // emoji: 4 bytes, a surrogate pair
 }
 
-TEST(ZqKeychain, ReadGivesNullForAMissingItemAndTheStatusForAFailure) {
+TEST(ZqKeychain, AReadFailureOrASecretThatIsNotTextIsAFailureNotAPassword) {
   FakeStore store;
   ZqKeychain chain("S", store);
-  EXPECT_EQ(chain.passwordForAccount("nobody"), (json{{"ok?", true}, {"password", nullptr}}));
   store.items[{"S", "a"}] = "secret";
-  store.items[{"Other", "b"}] = "other";
-  EXPECT_EQ(chain.passwordForAccount("a"), (json{{"ok?", true}, {"password", "secret"}}));
-  EXPECT_EQ(chain.passwordForAccount("b"), (json{{"ok?", true}, {"password", nullptr}}));
   store.findFails = keychain::kInteractionNotAllowed;
   EXPECT_EQ(chain.passwordForAccount("a"), failed(keychain::kInteractionNotAllowed));
-}
-
-TEST(ZqKeychain, ASecretThatIsNotTextIsAFailureNotAPassword) {
-  FakeStore store;
-  ZqKeychain chain("S", store);
+  store.findFails = keychain::kSuccess;
   store.items[{"S", "binary"}] = std::string("\xFF\xFE\x00x", 4);
   EXPECT_EQ(chain.passwordForAccount("binary"), failed(keychain::kDecode));
   store.items[{"S", "nul"}] = std::string("a\0b", 3);
   EXPECT_EQ(chain.passwordForAccount("nul")["password"], std::string("a\0b", 3));
-}
-
-TEST(ZqKeychain, WriteAddsThenModifiesTheSameItem) {
-  FakeStore store;
-  ZqKeychain chain("S", store);
-  EXPECT_EQ(chain.setPassword("first", "a"), kOk);
-  EXPECT_EQ(chain.setPassword("second", "a"), kOk);
-  EXPECT_EQ(store.adds, 1);
-  EXPECT_EQ(store.modifies, 1);
-  ASSERT_EQ(store.items.size(), 1u);
-  EXPECT_EQ(store.items.at({"S", "a"}), "second");
-  // The empty password is a password, not a deletion.
-  EXPECT_EQ(chain.setPassword("", "a"), kOk);
-  EXPECT_EQ(store.items.at({"S", "a"}), "");
-  EXPECT_EQ(store.removes, 0);
 }
 
 TEST(ZqKeychain, NoPasswordDeletesAndAMissingItemCannotBeDeleted) {
@@ -175,20 +152,6 @@ TEST(ZqKeychain, RemoveOneAnswersWhetherAnItemWent) {
   store.removeFails = keychain::kInternalError;
   EXPECT_FALSE(chain.removePasswordForAccount("b"));
   EXPECT_EQ(store.items.size(), 1u);
-}
-
-TEST(ZqKeychain, RemoveAllTakesExactlyTheServicesItems) {
-  FakeStore store;
-  ZqKeychain chain("S", store);
-  store.items[{"S", "a"}] = "1";
-  store.items[{"S", "b"}] = "2";
-  store.items[{"S", "c"}] = "3";
-  store.items[{"Other", "a"}] = "4";
-  EXPECT_TRUE(chain.removeAllPasswords());
-  EXPECT_EQ(store.removes, 3);
-  ASSERT_EQ(store.items.size(), 1u);
-  EXPECT_TRUE(store.items.count({"Other", "a"}));
-  EXPECT_TRUE(chain.removeAllPasswords());  // nothing left: still done
 }
 
 TEST(ZqKeychain, RemoveAllStopsAtTheFirstItemThatStays) {
