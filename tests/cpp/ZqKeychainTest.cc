@@ -1,0 +1,202 @@
+#include "Keychain/ZqKeyChain.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "Keychain/ZqTransientKeychain.h"
+
+namespace keychain = velquarin::platform::keychain;
+using nlohmann::json;
+
+namespace {
+
+// An in-memory store whose operations can be made to fail, recording what was asked of it.
+class FakeStore final : public keychain::Store {
+ public:
+  struct Ref final : keychain::Item {
+    explicit Ref(std::pair<std::string, std::string> key) : key(std::move(key)) {}
+    std::pair<std::string, std::string> key;
+  };
+
+  std::map<std::pair<std::string, std::string>, std::string> items;
+  keychain::Status findFails = keychain::kSuccess;
+  keychain::Status addFails = keychain::kSuccess;
+  keychain::Status modifyFails = keychain::kSuccess;
+  keychain::Status removeFails = keychain::kSuccess;
+  keychain::Status accountFails = keychain::kSuccess;
+  int adds = 0;
+  int modifies = 0;
+  int removes = 0;
+
+  keychain::Lookup find(const std::string& service, const std::optional<std::string>& account,
+                        bool withSecret) override {
+    if (findFails != keychain::kSuccess) return {findFails, nullptr, {}};
+    for (const auto& [key, secret] : items) {
+      if (key.first == service && (!account || key.second == *account)) {
+        return {keychain::kSuccess, std::make_shared<Ref>(key), withSecret ? secret : ""};
+      }
+    }
+    return {keychain::kItemNotFound, nullptr, {}};
+  }
+  keychain::Status add(const std::string& service, const std::string& account,
+                       const std::string& secret) override {
+    if (addFails != keychain::kSuccess) return addFails;
+    ++adds;
+    items[{service, account}] = secret;
+    return keychain::kSuccess;
+  }
+  keychain::Status modify(const keychain::Item& item, const std::string& secret) override {
+    if (modifyFails != keychain::kSuccess) return modifyFails;
+    ++modifies;
+    items.at(static_cast<const Ref&>(item).key) = secret;
+    return keychain::kSuccess;
+  }
+  keychain::Status remove(const keychain::Item& item) override {
+    if (removeFails != keychain::kSuccess) return removeFails;
+    ++removes;
+    items.erase(static_cast<const Ref&>(item).key);
+    return keychain::kSuccess;
+  }
+  keychain::Status account(const keychain::Item& item, std::string& account) override {
+    if (accountFails != keychain::kSuccess) return accountFails;
+    account = static_cast<const Ref&>(item).key.second;
+    return keychain::kSuccess;
+  }
+  keychain::Status accounts(const std::string& service,
+                            std::vector<std::string>& accounts) override {
+    if (findFails != keychain::kSuccess) return findFails;
+    for (const auto& [key, secret] : items) {
+      if (key.first == service) accounts.push_back(key.second);
+    }
+    return keychain::kSuccess;
+  }
+};
+
+const json kOk = {{"ok?", true}};
+
+json failed(keychain::Status status) {
+  return {{"ok?", false}, {"error", status}};
+}
+
+}  // namespace
+
+TEST(ZqKeychain, ServiceNameFollowsTheBundleName) {
+  EXPECT_EQ(ZqKeychainServiceForBundleName("Quellor"), "Quellor");
+  EXPECT_EQ(ZqKeychainServiceForBundleName("Velquarin"), "Velquarin 3");
+  EXPECT_EQ(ZqKeychainServiceForBundleName("quellor"), "Velquarin 3");
+  EXPECT_EQ(ZqKeychainServiceForBundleName(std::nullopt), "Velquarin 3");
+  EXPECT_EQ(ZqKeychain("Some Service").service(), "Some Service");
+}
+
+TEST(ZqKeychain, CharacterCountIsTheHostsStringLength) {
+  EXPECT_EQ(ZqCharacterCount(""), 0u);
+  EXPECT_EQ(ZqCharacterCount("abc"), 3u);
+  EXPECT_EQ(ZqCharacterCount("p\xC3\xA4ss"), 4u);       // "päss": 5 bytes
+  EXPECT_EQ(ZqCharacterCount("\xE2\x82\xAC"), 1u);      // euro sign: 3 bytes
+  EXPECT_EQ(ZqCharacterCount("\xF0\x9F\x98\x80"), 2u);  // emoji: 4 bytes, a surrogate pair
+}
+
+TEST(ZqKeychain, AReadFailureOrASecretThatIsNotTextIsAFailureNotAPassword) {
+  FakeStore store;
+  ZqKeychain chain("S", store);
+  store.items[{"S", "a"}] = "secret";
+  store.findFails = keychain::kInteractionNotAllowed;
+  EXPECT_EQ(chain.passwordForAccount("a"), failed(keychain::kInteractionNotAllowed));
+  store.findFails = keychain::kSuccess;
+  store.items[{"S", "binary"}] = std::string("\xFF\xFE\x00x", 4);
+  EXPECT_EQ(chain.passwordForAccount("binary"), failed(keychain::kDecode));
+  store.items[{"S", "nul"}] = std::string("a\0b", 3);
+  EXPECT_EQ(chain.passwordForAccount("nul")["password"], std::string("a\0b", 3));
+}
+
+TEST(ZqKeychain, NoPasswordDeletesAndAMissingItemCannotBeDeleted) {
+  FakeStore store;
+  ZqKeychain chain("S", store);
+  store.items[{"S", "a"}] = "secret";
+  EXPECT_EQ(chain.setPassword(std::nullopt, "a"), kOk);
+  EXPECT_TRUE(store.items.empty());
+  EXPECT_EQ(chain.setPassword(std::nullopt, "a"), failed(keychain::kItemNotFound));
+  store.items[{"S", "a"}] = "secret";
+  store.removeFails = keychain::kInvalidItemRef;
+  EXPECT_EQ(chain.setPassword(std::nullopt, "a"), failed(keychain::kInvalidItemRef));
+  EXPECT_EQ(store.items.size(), 1u);
+}
+
+TEST(ZqKeychain, WriteFailuresReportTheirStatusAndWriteNothing) {
+  FakeStore store;
+  ZqKeychain chain("S", store);
+  store.findFails = keychain::kNotAvailable;
+  EXPECT_EQ(chain.setPassword("pw", "a"), failed(keychain::kNotAvailable));
+  EXPECT_EQ(store.adds + store.modifies + store.removes, 0);
+
+  store.findFails = keychain::kSuccess;
+  store.addFails = keychain::kNoDefaultKeychain;
+  EXPECT_EQ(chain.setPassword("pw", "a"), failed(keychain::kNoDefaultKeychain));
+  EXPECT_TRUE(store.items.empty());
+
+  store.items[{"S", "a"}] = "old";
+  store.modifyFails = keychain::kTimedOut;
+  EXPECT_EQ(chain.setPassword("new", "a"), failed(keychain::kTimedOut));
+  EXPECT_EQ(store.items.at({"S", "a"}), "old");
+}
+
+TEST(ZqKeychain, RemoveOneAnswersWhetherAnItemWent) {
+  FakeStore store;
+  ZqKeychain chain("S", store);
+  store.items[{"S", "a"}] = "x";
+  store.items[{"S", "b"}] = "y";
+  EXPECT_TRUE(chain.removePasswordForAccount("a"));
+  EXPECT_FALSE(chain.removePasswordForAccount("a"));
+  store.removeFails = keychain::kInternalError;
+  EXPECT_FALSE(chain.removePasswordForAccount("b"));
+  EXPECT_EQ(store.items.size(), 1u);
+}
+
+TEST(ZqKeychain, RemoveAllStopsAtTheFirstItemThatStays) {
+  FakeStore store;
+  ZqKeychain chain("S", store);
+  store.items[{"S", "a"}] = "1";
+  store.items[{"S", "b"}] = "2";
+  store.accountFails = keychain::kNoSuchAttribute;  // named "unknown" in the log, removed anyway
+  EXPECT_TRUE(chain.removeAllPasswords());
+  EXPECT_TRUE(store.items.empty());
+
+  store.items[{"S", "a"}] = "1";
+  store.removeFails = keychain::kInteractionNotAllowed;
+  EXPECT_FALSE(chain.removeAllPasswords());  // and it does not spin on that item
+  EXPECT_EQ(store.items.size(), 1u);
+
+  store.removeFails = keychain::kSuccess;
+  store.findFails = keychain::kNotAvailable;
+  EXPECT_FALSE(chain.removeAllPasswords());
+}
+
+TEST(ZqKeychain, AllAccountsIsASetOrNothingOnFailure) {
+  FakeStore store;
+  ZqKeychain chain("S", store);
+  EXPECT_EQ(chain.allAccounts(), std::set<std::string>());
+  store.items[{"S", "a"}] = "1";
+  store.items[{"S", "b"}] = "2";
+  store.items[{"Other", "c"}] = "3";
+  EXPECT_EQ(chain.allAccounts(), (std::set<std::string>{"a", "b"}));
+  store.findFails = keychain::kNotAvailable;
+  EXPECT_EQ(chain.allAccounts(), std::nullopt);
+}
+
+TEST(ZqTransientKeychain, HoldsReplacesAndForgetsPasswords) {
+  ZqTransientKeychain& store = ZqTransientKeychain::sharedInstance();
+  EXPECT_EQ(&store, &ZqTransientKeychain::sharedInstance());
+  EXPECT_EQ(store.passwordForAccount("transient@example.com"), std::nullopt);
+  store.setPassword("one", "transient@example.com");
+  store.setPassword("", "other@example.com");
+  store.setPassword("two", "transient@example.com");
+  EXPECT_EQ(store.passwordForAccount("transient@example.com"), "two");
+  EXPECT_EQ(store.passwordForAccount("other@example.com"), "");
+  store.setPassword(std::nullopt, "transient@example.com");
+  EXPECT_EQ(store.passwordForAccount("transient@example.com"), std::nullopt);
+  EXPECT_EQ(store.passwordForAccount("other@example.com"), "");
+  store.setPassword(std::nullopt, "never-stored@example.com");
+  store.setPassword(std::nullopt, "other@example.com");
+}
