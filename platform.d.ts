@@ -420,6 +420,14 @@ declare namespace VelquarinPlatform {
    * @category Dialogs and screen
    */
   function simulateWriteFailure(code: number | null): void;
+
+  /**
+   * How long the module waits for the credential store before a call fails with a status.
+   * @param seconds the limit in seconds.
+   * @returns nothing.
+   * @category Credential store
+   */
+  function setKeychainTimeout(seconds: number): void;
 }
 
 export = VelquarinPlatform;
