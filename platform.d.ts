@@ -424,10 +424,10 @@ declare namespace VelquarinPlatform {
   /**
    * How long the module waits for the credential store before a call fails with a status.
    * @param seconds the limit in seconds.
-   * @returns nothing.
+   * @returns the previous limit.
    * @category Credential store
    */
-  function setKeychainTimeout(seconds: number): void;
+  function setKeychainTimeout(seconds: number): number;
 }
 
 export = VelquarinPlatform;
