@@ -26,9 +26,10 @@ namespace http = velquarin::platform::http;
 
 // The largest body a host buffer can view (Buffer's limit in the engines we run on).
 constexpr std::size_t kMaximumBodyBytes = std::size_t{1} << 32;
-// Chunks from this size on are allocated outside the engine's heap, where running out of
-// memory is an error we can report instead of a fatal engine abort.
-constexpr std::size_t kExternalChunkBytes = 1 << 20;
+// Chunks and bodies from this size on live outside the engine's heap: a body is handed over
+// without a copy, and running out of memory is an error we can report instead of a fatal
+// engine abort. Smaller ones are copied, which costs less than an outside block's finalizer.
+constexpr std::size_t kExternalBytes = 64 * 1024;
 
 enum class ZqNetworkEvent : uint32_t { Response = 0, Data = 1, Error = 2, End = 3 };
 constexpr uint32_t kZqNetworkEventCount = 4;
@@ -339,7 +340,7 @@ void ZqNetworkRequest::transferDidReceiveData(std::span<const std::uint8_t> chun
   Napi::Env env = Env();
   Napi::HandleScope scope(env);
   napi_value buffer = nullptr;
-  if (chunk.size() >= kExternalChunkBytes) {
+  if (chunk.size() >= kExternalBytes) {
     void* copy = std::malloc(chunk.size());
     if (!copy) {
       failWith(http::URLError{http::kURLErrorDataLengthExceedsMaximum, request_.url,
@@ -373,7 +374,7 @@ void ZqNetworkRequest::transferDidFinishLoading(http::Body body) {
   Napi::HandleScope scope(env);
   const std::size_t size = body.size();
   napi_value buffer = nullptr;
-  if (size > 0) {
+  if (size >= kExternalBytes) {
     // The body block becomes the buffer's memory: no second copy of a large body.
     std::uint8_t* bytes = body.release();
     auto release = [](napi_env, void* data, void*) { std::free(data); };
@@ -392,7 +393,11 @@ void ZqNetworkRequest::transferDidFinishLoading(http::Body body) {
     }
   } else {
     void* data = nullptr;
-    if (napi_create_arraybuffer(env, 0, &data, &buffer) != napi_ok) buffer = nullptr;
+    if (napi_create_arraybuffer(env, size, &data, &buffer) != napi_ok) {
+      buffer = nullptr;
+    } else if (size > 0) {
+      std::memcpy(data, body.data(), size);
+    }
   }
   if (!buffer) {
     clearPendingException(env);

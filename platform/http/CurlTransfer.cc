@@ -58,9 +58,7 @@ std::shared_ptr<Transfer> Transfer::start(Request request, TransferClient* clien
 CurlTransfer::CurlTransfer(Request request, TransferClient* client)
     : request_(std::move(request)), client_(client) {}
 
-CurlTransfer::~CurlTransfer() {
-  if (idleTimer_) MainQueue::shared().cancel(idleTimer_);
-}
+CurlTransfer::~CurlTransfer() = default;
 
 std::size_t CurlTransfer::bodyLimit() const {
   const std::size_t override = Engine::shared().bodySizeOverride();
@@ -85,10 +83,6 @@ void CurlTransfer::begin() {
     fail(makeError(kURLErrorUnsupportedURL, url_, "only http and https URLs are loaded"));
     return;
   }
-  if (!isHTTPURL(url_)) {
-    fail(makeError(kURLErrorBadURL, url_, "the URL cannot be parsed"));
-    return;
-  }
   if (!MainQueue::shared().driver()) {
     fail(makeError(kURLErrorCannotLoadFromNetwork, url_, "no event loop drives the transfer"));
     return;
@@ -97,7 +91,7 @@ void CurlTransfer::begin() {
     fail(makeError(kURLErrorUnknown, url_, "the transfer could not be set up"));
     return;
   }
-  armIdleTimer(request_.timeoutSeconds);
+  engine.watchIdleDeadline(idleDeadline());
 }
 
 bool CurlTransfer::configureHop() {
@@ -144,7 +138,9 @@ bool CurlTransfer::configureHop() {
   set(curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
   set(curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, ""));  // every decoder curl has
   set(curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
-  set(curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes));
+  // Only a hint: curl refuses a new size while a handle still holds its old buffer (after
+  // a transfer that failed before it began).
+  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
   set(curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent().c_str()));
   set(curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList_.get()));
   set(curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_));
@@ -311,10 +307,6 @@ void CurlTransfer::fail(URLError error) {
 void CurlTransfer::settle() {
   Engine& engine = Engine::shared();
   engine.remove(*this);
-  if (idleTimer_) {
-    const TimerId timer = std::exchange(idleTimer_, 0);
-    MainQueue::shared().cancel(timer);
-  }
   if (easy_) engine.returnEasy(std::move(easy_));
   headerList_.reset();
   engine.markDirty(shared_from_this());
@@ -388,32 +380,9 @@ void CurlTransfer::touch() {
   lastActivity_ = Clock::now();
 }
 
-void CurlTransfer::armIdleTimer(double delaySeconds) {
-  std::weak_ptr<CurlTransfer> weak = weak_from_this();
-  // The check runs from the queue, never inside whatever call made a due timer fire.
-  idleTimer_ = MainQueue::shared().after(delaySeconds, [weak] {
-    MainQueue::shared().async([weak] {
-      if (auto self = weak.lock()) self->idleCheck();
-    });
-  });
-}
-
-void CurlTransfer::idleCheck() {
-  idleTimer_ = 0;
+void CurlTransfer::timedOut() {
   if (state_ != State::Running) return;
-  const double idle = Clock::now() - lastActivity_;
-  const double timeout = request_.timeoutSeconds;
-  if (idle + 0.001 < timeout) {
-    armIdleTimer(timeout - idle);
-    return;
-  }
-  auto self = shared_from_this();
-  Engine::shared().perform(
-      [self] {
-        if (self->state_ != State::Running) return;
-        self->fail(makeError(kURLErrorTimedOut, self->url_, "no data moved within the timeout"));
-      },
-      true);
+  fail(makeError(kURLErrorTimedOut, url_, "no data moved within the timeout"));
 }
 
 }  // namespace velquarin::platform::http

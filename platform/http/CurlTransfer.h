@@ -26,6 +26,9 @@ class CurlTransfer final : public Transfer, public std::enable_shared_from_this<
   // Inside Engine::perform().
   void begin();
   void curlDone(CURLcode result);
+  // When the idle time-out runs out if no byte moves before; past it, timedOut() fails it.
+  double idleDeadline() const { return lastActivity_ + request_.timeoutSeconds; }
+  void timedOut();
   // Delivers queued events to the client (main thread, outside curl).
   void flush();
 
@@ -58,8 +61,6 @@ class CurlTransfer final : public Transfer, public std::enable_shared_from_this<
   void settle();
   void queue(Event event);
   void touch();
-  void armIdleTimer(double delaySeconds);
-  void idleCheck();
   std::size_t bodyLimit() const;
 
   Request request_;
@@ -87,7 +88,6 @@ class CurlTransfer final : public Transfer, public std::enable_shared_from_this<
   bool flushing_ = false;
   bool counted_ = false;
   double lastActivity_ = 0;
-  TimerId idleTimer_ = 0;
 };
 
 }  // namespace velquarin::platform::http

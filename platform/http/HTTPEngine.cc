@@ -1,6 +1,11 @@
 #include "http/HTTPEngine.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "http/CurlTransfer.h"
+#include "runloop/Clock.h"
 
 namespace velquarin::platform::http {
 namespace {
@@ -50,6 +55,9 @@ bool Engine::add(const std::shared_ptr<CurlTransfer>& transfer) {
   if (!multi_ || !transfer->easy()) return false;
   if (curl_multi_add_handle(multi_.get(), transfer->easy()) != CURLM_OK) return false;
   running_[transfer->easy()] = transfer;
+  // Curl skips its timer callback when its earliest time-out is unchanged; a new handle
+  // must be driven all the same.
+  timerDirty_ = true;
   return true;
 }
 
@@ -120,6 +128,8 @@ int Engine::onTimer(CURLM*, long, void* data) {
 }
 
 void Engine::socketReady(curl_socket_t socket, unsigned events) {
+  // Events wait for one delivery after every ready socket of this loop turn was read: the
+  // host's next requests then leave together rather than one per response.
   perform(
       [this, socket, events] {
         int flags = 0;
@@ -128,18 +138,51 @@ void Engine::socketReady(curl_socket_t socket, unsigned events) {
         int running = 0;
         curl_multi_socket_action(multi_.get(), socket, flags, &running);
       },
-      true);
+      false);
 }
 
 void Engine::timerFired(std::uint64_t generation) {
   if (generation != timerGeneration_) return;
   timer_ = 0;
+  immediatePending_ = false;
   perform(
       [this] {
         int running = 0;
         curl_multi_socket_action(multi_.get(), CURL_SOCKET_TIMEOUT, 0, &running);
         // The platform clock may run ahead of curl's; ask again rather than wait forever.
         timerDirty_ = true;
+      },
+      true);
+}
+
+void Engine::watchIdleDeadline(double deadline) {
+  // An earlier timer serves a later deadline too: the sweep re-arms for what is left.
+  if (idleTimer_ && idleDeadline_ <= deadline) return;
+  if (idleTimer_) MainQueue::shared().cancel(std::exchange(idleTimer_, 0));
+  idleDeadline_ = deadline;
+  // The sweep runs from the queue, never inside whatever call made a due timer fire.
+  idleTimer_ = MainQueue::shared().after(std::max(0.0, deadline - Clock::now()), [] {
+    MainQueue::shared().async([] { Engine::shared().sweepIdle(); });
+  });
+}
+
+void Engine::sweepIdle() {
+  idleTimer_ = 0;
+  perform(
+      [this] {
+        const double now = Clock::now();
+        std::vector<std::shared_ptr<CurlTransfer>> expired;
+        double next = std::numeric_limits<double>::infinity();
+        for (const auto& [easy, transfer] : running_) {
+          const double deadline = transfer->idleDeadline();
+          if (deadline <= now + 0.001) {
+            expired.push_back(transfer);
+          } else {
+            next = std::min(next, deadline);
+          }
+        }
+        for (auto& transfer : expired) transfer->timedOut();
+        if (std::isfinite(next)) watchIdleDeadline(next);
       },
       true);
 }
@@ -158,23 +201,32 @@ void Engine::settleFinished() {
 }
 
 void Engine::updateTimer() {
-  if (!timerDirty_ || !multi_) return;
+  // With transfers running and nothing armed, ask curl even without its callback: a
+  // transfer must never wait for an event that nothing will deliver.
+  const bool unarmed = !timer_ && !immediatePending_ && !running_.empty();
+  if ((!timerDirty_ && !unarmed) || !multi_) return;
   timerDirty_ = false;
   long timeoutMs = -1;
   curl_multi_timeout(multi_.get(), &timeoutMs);
-  if (timer_) {
-    const TimerId old = std::exchange(timer_, 0);
-    MainQueue::shared().cancel(old);
-  }
-  const std::uint64_t generation = ++timerGeneration_;
+  // No time-out wanted: a timer still armed fires once for nothing, which is cheaper than
+  // cancelling and re-arming on every transfer.
   if (timeoutMs < 0) return;
-  auto fire = [generation] { Engine::shared().timerFired(generation); };
   if (timeoutMs == 0) {
-    MainQueue::shared().async(fire);
-  } else {
-    timer_ = MainQueue::shared().after(static_cast<double>(timeoutMs) / 1000.0,
-                                       [fire] { MainQueue::shared().async(fire); });
+    if (immediatePending_) return;
+    immediatePending_ = true;
+    const std::uint64_t generation = ++timerGeneration_;
+    if (timer_) MainQueue::shared().cancel(std::exchange(timer_, 0));
+    MainQueue::shared().async([generation] { Engine::shared().timerFired(generation); });
+    return;
   }
+  const double deadline = Clock::now() + static_cast<double>(timeoutMs) / 1000.0;
+  if ((timer_ && timerDeadline_ <= deadline) || immediatePending_) return;
+  if (timer_) MainQueue::shared().cancel(std::exchange(timer_, 0));
+  const std::uint64_t generation = ++timerGeneration_;
+  timerDeadline_ = deadline;
+  timer_ = MainQueue::shared().after(static_cast<double>(timeoutMs) / 1000.0, [generation] {
+    MainQueue::shared().async([generation] { Engine::shared().timerFired(generation); });
+  });
 }
 
 void Engine::deliver() {

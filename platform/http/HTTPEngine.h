@@ -44,6 +44,10 @@ class Engine {
   void transferEnded();
   std::size_t inFlight() const { return inFlight_; }
 
+  // Inside perform(): a running transfer times out at `deadline` (platform clock) unless
+  // bytes move; one main-queue timer serves every transfer.
+  void watchIdleDeadline(double deadline);
+
   std::size_t bodySizeOverride() const { return bodySizeOverride_; }
   void setBodySizeOverride(std::size_t bytes) { bodySizeOverride_ = bytes; }
 
@@ -53,6 +57,7 @@ class Engine {
   static int onTimer(CURLM* multi, long timeoutMs, void* engine);
   void socketReady(curl_socket_t socket, unsigned events);
   void timerFired(std::uint64_t generation);
+  void sweepIdle();
   void settleFinished();
   void updateTimer();
   void deliver();
@@ -67,7 +72,11 @@ class Engine {
   int depth_ = 0;
   bool timerDirty_ = false;
   TimerId timer_ = 0;
+  double timerDeadline_ = 0;
   std::uint64_t timerGeneration_ = 0;
+  bool immediatePending_ = false;
+  TimerId idleTimer_ = 0;
+  double idleDeadline_ = 0;
   bool deliveryScheduled_ = false;
   std::size_t inFlight_ = 0;
   std::optional<MainQueue::KeepAlive> keepAlive_;

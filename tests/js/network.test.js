@@ -474,6 +474,9 @@ test('methods and URLs that could smuggle a request fail with an error event', a
       assert.match(events[0].text, new RegExp(`Code=${code} `), url);
     }
     assert.equal(server.seen.length, 0);
+    // A transfer that failed before it began leaves nothing behind for the next one.
+    const next = await fetchEvents(server.url('/after'));
+    assert.equal(only(next.events, 'end')[0]?.buffer.toString(), 'reached');
   } finally {
     await server.close();
   }
