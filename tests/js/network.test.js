@@ -254,6 +254,26 @@ test('on() takes exactly two arguments and exact lower-case names; listeners run
   }
 });
 
+test('a listener added while an event is emitted waits for the next event', async () => {
+  const server = await serve({ '/r': (req, res) => res.writeHead(302, { Location: '/x' }).end() });
+  try {
+    const request = native.createRequest(server.url('/r'), { followRedirects: false });
+    const seen = [];
+    request.on('response', (r) => {
+      seen.push(`first ${r.statusCode}`);
+      if (seen.length === 1) request.on('response', () => seen.push('added'));
+    });
+    await new Promise((resolve) => {
+      request.on('end', resolve);
+      request.start();
+    });
+    // Two responses: the added listener hears only the second.
+    assert.deepEqual(seen, ['first 302', 'first 302', 'added']);
+  } finally {
+    await server.close();
+  }
+});
+
 test('a second start is ignored; the request runs once', async () => {
   const server = await serve({ '/once': (req, res) => setTimeout(() => res.end('once'), 30) });
   try {
