@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <memory>
+#include <unordered_map>
 
 #include "runloop/MainQueue.h"
 
@@ -16,7 +17,7 @@ namespace velquarin::node {
 
 class UvLoopDriver final : public platform::LoopDriver {
  public:
-  explicit UvLoopDriver(uv_loop_t* loop) {
+  explicit UvLoopDriver(uv_loop_t* loop) : loop_(loop) {
     uv_async_init(loop, &handles_->async, &UvLoopDriver::onWake);
     uv_timer_init(loop, &handles_->timer);
     handles_->async.data = this;
@@ -53,6 +54,33 @@ class UvLoopDriver final : public platform::LoopDriver {
     }
   }
 
+  platform::FdWatchId watchFd(int fd, unsigned events, bool keepAlive,
+                              platform::FdCallback callback) override {
+    if (closed_ || fd < 0 || !callback) return 0;
+    auto watch = std::make_unique<PollWatch>();
+    if (uv_poll_init(loop_, &watch->poll, fd) != 0) return 0;
+    watch->poll.data = watch.get();
+    watch->callback = std::make_shared<platform::FdCallback>(std::move(callback));
+    const platform::FdWatchId id = nextWatchId_++;
+    PollWatch* raw = watch.release();  // owned by the map, then by libuv while closing
+    watches_.emplace(id, raw);
+    apply(*raw, events, keepAlive);
+    return id;
+  }
+
+  void updateFdWatch(platform::FdWatchId id, unsigned events, bool keepAlive) override {
+    auto it = watches_.find(id);
+    if (it != watches_.end()) apply(*it->second, events, keepAlive);
+  }
+
+  void unwatchFd(platform::FdWatchId id) override {
+    auto it = watches_.find(id);
+    if (it == watches_.end()) return;
+    PollWatch* watch = it->second;
+    watches_.erase(it);
+    closeWatch(watch);
+  }
+
   // Attaches a driver for `env`'s loop unless one is attached; closes the handles when the
   // environment is torn down.
   static void attach(napi_env env) {
@@ -76,6 +104,53 @@ class UvLoopDriver final : public platform::LoopDriver {
   }
 
  private:
+  struct PollWatch {
+    uv_poll_t poll;
+    // Shared so a callback that ends its own watch finishes running on a live function.
+    std::shared_ptr<platform::FdCallback> callback;
+    unsigned events = 0;
+  };
+
+  static void apply(PollWatch& watch, unsigned events, bool keepAlive) {
+    auto* handle = reinterpret_cast<uv_handle_t*>(&watch.poll);
+    if (events != watch.events) {
+      watch.events = events;
+      int uvEvents = 0;
+      if (events & platform::kFdReadable) uvEvents |= UV_READABLE | UV_DISCONNECT;
+      if (events & platform::kFdWritable) uvEvents |= UV_WRITABLE;
+      if (uvEvents) {
+        uv_poll_start(&watch.poll, uvEvents, &UvLoopDriver::onPoll);
+      } else {
+        uv_poll_stop(&watch.poll);
+      }
+    }
+    if (keepAlive) {
+      uv_ref(handle);
+    } else {
+      uv_unref(handle);
+    }
+  }
+
+  static void closeWatch(PollWatch* watch) {
+    watch->callback.reset();
+    uv_close(reinterpret_cast<uv_handle_t*>(&watch->poll),
+             [](uv_handle_t* handle) { delete static_cast<PollWatch*>(handle->data); });
+  }
+
+  static void onPoll(uv_poll_t* handle, int status, int uvEvents) {
+    auto* watch = static_cast<PollWatch*>(handle->data);
+    std::shared_ptr<platform::FdCallback> callback = watch->callback;
+    if (!callback) return;
+    unsigned events = 0;
+    if (status < 0) {
+      events = watch->events;
+    } else {
+      if (uvEvents & (UV_READABLE | UV_DISCONNECT)) events |= platform::kFdReadable;
+      if (uvEvents & UV_WRITABLE) events |= platform::kFdWritable;
+    }
+    if (events) (*callback)(events);
+  }
+
   struct Handles {
     uv_async_t async;
     uv_timer_t timer;
@@ -85,6 +160,8 @@ class UvLoopDriver final : public platform::LoopDriver {
   void close() {
     if (closed_) return;
     closed_ = true;
+    for (auto& [id, watch] : watches_) closeWatch(watch);
+    watches_.clear();
     // The handles outlive the driver until libuv has closed both.
     Handles* handles = handles_.release();
     handles->async.data = handles;
@@ -100,7 +177,10 @@ class UvLoopDriver final : public platform::LoopDriver {
   static void onWake(uv_async_t*) { platform::MainQueue::shared().drain(); }
   static void onTimer(uv_timer_t*) { platform::MainQueue::shared().drain(); }
 
+  uv_loop_t* loop_;
   std::unique_ptr<Handles> handles_ = std::make_unique<Handles>();
+  std::unordered_map<platform::FdWatchId, PollWatch*> watches_;
+  platform::FdWatchId nextWatchId_ = 1;
   bool closed_ = false;
 };
 

@@ -180,6 +180,11 @@ void MainQueue::detachDriver(const LoopDriver* driver) {
   if (driver_.get() == driver) driver_.reset();
 }
 
+std::shared_ptr<LoopDriver> MainQueue::driver() const {
+  std::lock_guard lock(mutex_);
+  return driver_;
+}
+
 std::size_t MainQueue::pendingTasks() const {
   std::lock_guard lock(mutex_);
   return tasks_.size();

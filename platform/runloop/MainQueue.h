@@ -40,6 +40,9 @@ class MainQueue {
   // The first driver wins; its attaching thread becomes the main thread.
   bool attachDriver(std::shared_ptr<LoopDriver> driver);
   void detachDriver(const LoopDriver* driver);
+  // The attached driver, for the loop's own facilities (file-descriptor watches); null
+  // while none is attached.
+  std::shared_ptr<LoopDriver> driver() const;
   bool isMainThread() const;
 
   // Keeps the host's loop alive while at least one hold is outstanding.

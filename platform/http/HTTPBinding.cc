@@ -1,0 +1,40 @@
+#include <cmath>
+
+#include "binding/BindingRegistry.h"
+#include "http/HTTPTransfer.h"
+
+namespace velquarin::binding {
+namespace {
+
+// httpTransfersInFlight(): transfers started whose last event has not been delivered.
+Napi::Value httpTransfersInFlight(const Napi::CallbackInfo& info) {
+  return Napi::Number::New(info.Env(), static_cast<double>(platform::http::transfersInFlight()));
+}
+
+// setHTTPMaximumBodySize(bytes | null): caps every body at `bytes` (null removes the cap),
+// so the too-large path can be driven without gigabytes of data.
+Napi::Value setHTTPMaximumBodySize(const Napi::CallbackInfo& info) {
+  const Napi::Value value = info[0];
+  if (value.IsNull() || value.IsUndefined()) {
+    platform::http::setMaximumBodySizeOverride(0);
+    return info.Env().Undefined();
+  }
+  const bool number = value.IsNumber();
+  const double bytes = number ? value.As<Napi::Number>().DoubleValue() : 0;
+  if (failIf(info.Env(), !number || !std::isfinite(bytes) || bytes < 1 || bytes > 9.0e15,
+             "setHTTPMaximumBodySize(bytes: positive integer | null)")) {
+    return {};
+  }
+  platform::http::setMaximumBodySizeOverride(static_cast<std::size_t>(bytes));
+  return info.Env().Undefined();
+}
+
+void install(Napi::Env, Napi::Object exports) {
+  exportFunction(exports, "httpTransfersInFlight", httpTransfersInFlight);
+  exportFunction(exports, "setHTTPMaximumBodySize", setHTTPMaximumBodySize);
+}
+
+const Registrar registrar(install);
+
+}  // namespace
+}  // namespace velquarin::binding

@@ -1,0 +1,275 @@
+#include "http/HTTPEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "http/CurlTransfer.h"
+#include "runloop/Clock.h"
+
+namespace velquarin::platform::http {
+namespace {
+
+// Idle easy handles kept for the next transfers (their buffers and settings are reused).
+constexpr std::size_t kPooledHandles = 64;
+
+}  // namespace
+
+Engine& Engine::shared() {
+  // Never destroyed: transfers may still settle while the process exits.
+  static Engine* engine = new Engine();
+  return *engine;
+}
+
+Engine::Engine() {
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  multi_.reset(curl_multi_init());
+  if (!multi_) return;
+  curl_multi_setopt(multi_.get(), CURLMOPT_SOCKETFUNCTION, &Engine::onSocket);
+  curl_multi_setopt(multi_.get(), CURLMOPT_SOCKETDATA, this);
+  curl_multi_setopt(multi_.get(), CURLMOPT_TIMERFUNCTION, &Engine::onTimer);
+  curl_multi_setopt(multi_.get(), CURLMOPT_TIMERDATA, this);
+}
+
+void Engine::perform(std::function<void()> work, bool deliverNow) {
+  if (depth_ > 0) {
+    // Curl must not be entered from its own callbacks.
+    MainQueue::shared().async(
+        [work = std::move(work), deliverNow] { Engine::shared().perform(work, deliverNow); });
+    return;
+  }
+  ++depth_;
+  work();
+  settleFinished();
+  --depth_;
+  updateTimer();
+  if (deliverNow) {
+    deliver();
+  } else if (!dirty_.empty()) {
+    scheduleDelivery();
+  }
+  updateKeepAlive();
+}
+
+bool Engine::add(const std::shared_ptr<CurlTransfer>& transfer) {
+  if (!multi_ || !transfer->easy()) return false;
+  if (curl_multi_add_handle(multi_.get(), transfer->easy()) != CURLM_OK) return false;
+  running_[transfer->easy()] = transfer;
+  // Curl skips its timer callback when its earliest time-out is unchanged; a new handle
+  // must be driven all the same.
+  timerDirty_ = true;
+  return true;
+}
+
+void Engine::remove(CurlTransfer& transfer) {
+  CURL* easy = transfer.easy();
+  if (!easy) return;
+  auto it = running_.find(easy);
+  if (it == running_.end()) return;
+  curl_multi_remove_handle(multi_.get(), easy);
+  // The caller holds its own reference; this one may go now.
+  running_.erase(it);
+}
+
+CurlEasy Engine::takeEasy() {
+  if (!pool_.empty()) {
+    CurlEasy easy = std::move(pool_.back());
+    pool_.pop_back();
+    return easy;
+  }
+  return CurlEasy(curl_easy_init());
+}
+
+void Engine::returnEasy(CurlEasy easy) {
+  if (!easy) return;
+  curl_easy_reset(easy.get());
+  if (pool_.size() < kPooledHandles) pool_.push_back(std::move(easy));
+}
+
+void Engine::markDirty(const std::shared_ptr<CurlTransfer>& transfer) {
+  if (transfer->dirty) return;
+  transfer->dirty = true;
+  dirty_.push_back(transfer);
+}
+
+void Engine::transferBegan() {
+  ++inFlight_;
+}
+
+void Engine::transferEnded() {
+  if (inFlight_ > 0) --inFlight_;
+}
+
+int Engine::onSocket(CURL*, curl_socket_t socket, int what, void* data, void*) {
+  auto* engine = static_cast<Engine*>(data);
+  if (what == CURL_POLL_REMOVE) {
+    engine->sockets_.erase(socket);
+    return 0;
+  }
+  unsigned events = 0;
+  if (what & CURL_POLL_IN) events |= kFdReadable;
+  if (what & CURL_POLL_OUT) events |= kFdWritable;
+  auto it = engine->sockets_.find(socket);
+  if (it != engine->sockets_.end()) {
+    it->second->update(events, engine->socketsHoldLoop_);
+  } else {
+    engine->sockets_.emplace(
+        socket, std::make_unique<FdWatch>(
+                    socket, events, engine->socketsHoldLoop_,
+                    [socket](unsigned ready) { Engine::shared().socketReady(socket, ready); }));
+  }
+  return 0;
+}
+
+int Engine::onTimer(CURLM*, long, void* data) {
+  // Applied once curl has returned: arming a main-queue timer may run due timers at once.
+  static_cast<Engine*>(data)->timerDirty_ = true;
+  return 0;
+}
+
+void Engine::socketReady(curl_socket_t socket, unsigned events) {
+  // Events wait for one delivery after every ready socket of this loop turn was read: the
+  // host's next requests then leave together rather than one per response.
+  perform(
+      [this, socket, events] {
+        int flags = 0;
+        if (events & kFdReadable) flags |= CURL_CSELECT_IN;
+        if (events & kFdWritable) flags |= CURL_CSELECT_OUT;
+        int running = 0;
+        curl_multi_socket_action(multi_.get(), socket, flags, &running);
+      },
+      false);
+}
+
+void Engine::timerFired(std::uint64_t generation) {
+  if (generation != timerGeneration_) return;
+  timer_ = 0;
+  immediatePending_ = false;
+  perform(
+      [this] {
+        int running = 0;
+        curl_multi_socket_action(multi_.get(), CURL_SOCKET_TIMEOUT, 0, &running);
+        // The platform clock may run ahead of curl's; ask again rather than wait forever.
+        timerDirty_ = true;
+      },
+      true);
+}
+
+void Engine::watchIdleDeadline(double deadline) {
+  // An earlier timer serves a later deadline too: the sweep re-arms for what is left.
+  if (idleTimer_ && idleDeadline_ <= deadline) return;
+  if (idleTimer_) MainQueue::shared().cancel(std::exchange(idleTimer_, 0));
+  idleDeadline_ = deadline;
+  // The sweep runs from the queue, never inside whatever call made a due timer fire.
+  idleTimer_ = MainQueue::shared().after(std::max(0.0, deadline - Clock::now()), [] {
+    MainQueue::shared().async([] { Engine::shared().sweepIdle(); });
+  });
+}
+
+void Engine::sweepIdle() {
+  idleTimer_ = 0;
+  perform(
+      [this] {
+        const double now = Clock::now();
+        std::vector<std::shared_ptr<CurlTransfer>> expired;
+        double next = std::numeric_limits<double>::infinity();
+        for (const auto& [easy, transfer] : running_) {
+          const double deadline = transfer->idleDeadline();
+          if (deadline <= now + 0.001) {
+            expired.push_back(transfer);
+          } else {
+            next = std::min(next, deadline);
+          }
+        }
+        for (auto& transfer : expired) transfer->timedOut();
+        if (std::isfinite(next)) watchIdleDeadline(next);
+      },
+      true);
+}
+
+void Engine::settleFinished() {
+  if (!multi_) return;
+  int pending = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi_.get(), &pending)) {
+    if (message->msg != CURLMSG_DONE) continue;
+    const CURLcode result = message->data.result;
+    auto it = running_.find(message->easy_handle);
+    if (it == running_.end()) continue;
+    std::shared_ptr<CurlTransfer> transfer = it->second;
+    transfer->curlDone(result);
+  }
+}
+
+void Engine::updateTimer() {
+  // With transfers running and nothing armed, ask curl even without its callback: a
+  // transfer must never wait for an event that nothing will deliver.
+  const bool unarmed = !timer_ && !immediatePending_ && !running_.empty();
+  if ((!timerDirty_ && !unarmed) || !multi_) return;
+  timerDirty_ = false;
+  long timeoutMs = -1;
+  curl_multi_timeout(multi_.get(), &timeoutMs);
+  // No time-out wanted: a timer still armed fires once for nothing, which is cheaper than
+  // cancelling and re-arming on every transfer.
+  if (timeoutMs < 0) return;
+  if (timeoutMs == 0) {
+    if (immediatePending_) return;
+    immediatePending_ = true;
+    const std::uint64_t generation = ++timerGeneration_;
+    if (timer_) MainQueue::shared().cancel(std::exchange(timer_, 0));
+    MainQueue::shared().async([generation] { Engine::shared().timerFired(generation); });
+    return;
+  }
+  const double deadline = Clock::now() + static_cast<double>(timeoutMs) / 1000.0;
+  if ((timer_ && timerDeadline_ <= deadline) || immediatePending_) return;
+  if (timer_) MainQueue::shared().cancel(std::exchange(timer_, 0));
+  const std::uint64_t generation = ++timerGeneration_;
+  timerDeadline_ = deadline;
+  timer_ = MainQueue::shared().after(static_cast<double>(timeoutMs) / 1000.0, [generation] {
+    MainQueue::shared().async([generation] { Engine::shared().timerFired(generation); });
+  });
+}
+
+void Engine::deliver() {
+  while (!dirty_.empty()) {
+    std::vector<std::shared_ptr<CurlTransfer>> batch;
+    batch.swap(dirty_);
+    for (auto& transfer : batch) {
+      transfer->dirty = false;
+      transfer->flush();
+    }
+  }
+}
+
+void Engine::scheduleDelivery() {
+  if (deliveryScheduled_) return;
+  deliveryScheduled_ = true;
+  MainQueue::shared().async([] {
+    Engine& engine = Engine::shared();
+    engine.deliveryScheduled_ = false;
+    engine.deliver();
+    engine.updateKeepAlive();
+  });
+}
+
+void Engine::updateKeepAlive() {
+  const bool hold = inFlight_ > 0;
+  if (hold && !keepAlive_) {
+    keepAlive_.emplace();
+  } else if (!hold && keepAlive_) {
+    keepAlive_.reset();
+  }
+  if (hold != socketsHoldLoop_) {
+    socketsHoldLoop_ = hold;
+    for (auto& [socket, watch] : sockets_) watch->update(watch->events(), hold);
+  }
+}
+
+std::size_t transfersInFlight() {
+  return Engine::shared().inFlight();
+}
+
+void setMaximumBodySizeOverride(std::size_t bytes) {
+  Engine::shared().setBodySizeOverride(bytes);
+}
+
+}  // namespace velquarin::platform::http
