@@ -428,6 +428,36 @@ declare namespace VelquarinPlatform {
    * @category Credential store
    */
   function setKeychainTimeout(seconds: number): number;
+
+  /**
+   * Transfers started whose last event has not been delivered yet.
+   * @returns the count.
+   * @category Network
+   */
+  function httpTransfersInFlight(): number;
+
+  /**
+   * Caps every response body at a size, so the too-large path can be reached without
+   * gigabytes of data; null removes the cap.
+   * @param bytes the largest body, or null.
+   * @returns nothing.
+   * @category Network
+   */
+  function setHTTPMaximumBodySize(bytes: number | null): void;
+
+  /**
+   * The reachability flag word of the general-internet target now.
+   * @returns the flags, or null when the kernel cannot be asked.
+   * @category Network
+   */
+  function reachabilityFlags(): number | null;
+
+  /**
+   * How many targets listen to the kernel's change messages.
+   * @returns the count.
+   * @category Network
+   */
+  function reachabilityMonitors(): number;
 }
 
 export = VelquarinPlatform;

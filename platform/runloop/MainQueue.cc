@@ -50,7 +50,7 @@ TimerId MainQueue::addTimer(double deadline, double interval, bool keepAlive, Ta
     id = nextTimerId_++;
     timers_.emplace(id, Timer{deadline, interval, keepAlive, std::move(task)});
   }
-  clockChanged();
+  timersChanged();
   return id;
 }
 
@@ -59,12 +59,13 @@ void MainQueue::cancel(TimerId id) {
     std::lock_guard lock(mutex_);
     if (timers_.erase(id) == 0) return;
   }
-  clockChanged();
+  timersChanged();
 }
 
-void MainQueue::clockChanged() {
+void MainQueue::timersChanged() {
+  // Never runs timers here: a caller adding or cancelling one must not be re-entered by
+  // timers that happen to be due. They run from the loop (or the next drain).
   if (isMainThread()) {
-    runDueTimers();
     reschedule();
     return;
   }
@@ -74,6 +75,11 @@ void MainQueue::clockChanged() {
     driver = driver_;
   }
   if (driver) driver->wake();
+}
+
+void MainQueue::clockChanged() {
+  if (isMainThread()) runDueTimers();
+  timersChanged();
 }
 
 std::size_t MainQueue::drain() {
@@ -201,7 +207,7 @@ MainQueue::KeepAlive::KeepAlive() {
     std::lock_guard lock(queue.mutex_);
     ++queue.keepAliveHolds_;
   }
-  queue.clockChanged();
+  queue.timersChanged();
 }
 
 MainQueue::KeepAlive::~KeepAlive() {
@@ -210,7 +216,7 @@ MainQueue::KeepAlive::~KeepAlive() {
     std::lock_guard lock(queue.mutex_);
     --queue.keepAliveHolds_;
   }
-  queue.clockChanged();
+  queue.timersChanged();
 }
 
 }  // namespace velquarin::platform

@@ -54,6 +54,7 @@ class MainQueue {
     KeepAlive& operator=(const KeepAlive&) = delete;
   };
 
+  // After the clock moved: runs the timers now due (on the main thread) and reschedules.
   void clockChanged();
 
  private:
@@ -66,6 +67,7 @@ class MainQueue {
 
   MainQueue();
   TimerId addTimer(double deadline, double interval, bool keepAlive, Task task);
+  void timersChanged();
   void reschedule();  // main thread
   void updateKeepAlive();
   std::size_t runDueTimers();

@@ -69,3 +69,17 @@ TEST(Clock, NeverMovesBackwardOrByNonsense) {
   Clock::advance(std::nan(""));
   EXPECT_EQ(Clock::offset(), offset);
 }
+
+TEST(MainQueue, AddingOrCancellingATimerNeverRunsDueTimersInsideTheCaller) {
+  auto& queue = MainQueue::shared();
+  bool ran = false;
+  queue.after(0, [&] { ran = true; });
+  queue.after(5, [] {});
+  EXPECT_FALSE(ran);
+  auto id = queue.after(10, [] {});
+  queue.cancel(id);
+  EXPECT_FALSE(ran);
+  queue.drain();
+  EXPECT_TRUE(ran);
+  Clock::advance(6);
+}

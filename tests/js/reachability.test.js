@@ -27,7 +27,9 @@ const skipNamespace = !isRoot ? 'creating a network namespace needs root'
 const childScript = `
   const fs = require('node:fs');
   const native = require(process.env.VELQUARIN_BUILD_DIR + '/VelquarinNative.node');
-  const say = (line) => fs.writeSync(2, '@@ ' + line + '\\n');
+  const platform = require(process.env.VELQUARIN_BUILD_DIR + '/VelquarinPlatform.node');
+  // Info lines are written asynchronously: flush them so the output shows the true order.
+  const say = (line) => { platform.flushLogs(); fs.writeSync(2, '@@ ' + line + '\\n'); };
   say('start ' + native.isNetworkReachable());
   let pending = '';
   process.stdin.setEncoding('utf8');
@@ -97,7 +99,7 @@ test('link changes in a namespace: logged before a callback exists, then reporte
         check();
       });
       const infoLine = (reachable) =>
-        new RegExp(`\\[info\\] Reachability/ZqReachability:.*\\| reachabilityChanged - ${reachable ? 'reachable' : 'not reachable'}$`);
+        new RegExp(`\\[info\\] Reachability/ZqReachability:.* reachabilityChanged - ${reachable ? 'reachable' : 'not reachable'}$`);
 
       const started = await waitFor(/^@@ start true$/, 0);
       // A change while no callback is stored: logged, nothing called.
