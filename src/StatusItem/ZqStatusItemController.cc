@@ -150,9 +150,7 @@ void ZqStatusItemController::preferenceDidChange() {
       doNotDisturb == previousDoNotDisturbEnabled_) {
     return;
   }
-  previousStatusBarItemEnabled_ = itemEnabled;
-  previousDoNotDisturbEnabled_ = doNotDisturb;
-  updateStatusItemIcon();
+  updateStatusItemIcon();  // stores both
 }
 
 void ZqStatusItemController::numberOfAccountsChanged(
@@ -185,7 +183,11 @@ std::shared_ptr<Image> ZqStatusItemController::iconNamed(const std::string& name
 void ZqStatusItemController::updateStatusItemIcon() {
   ++iconUpdates_;
   auto& bar = StatusBar::system();
-  if (!statusBarItemEnabled()) {
+  // What is shown now: a later change of either key is measured against this, also when
+  // the last redraw came from an account count or a title.
+  previousStatusBarItemEnabled_ = statusBarItemEnabled();
+  previousDoNotDisturbEnabled_ = doNotDisturbEnabled();
+  if (!previousStatusBarItemEnabled_) {
     if (statusItem_) {
       bar.removeStatusItem(statusItem_);
       statusItem_.reset();
@@ -199,7 +201,7 @@ void ZqStatusItemController::updateStatusItemIcon() {
     menu->setDelegate(shared_from_this());
     statusItem_->setMenu(std::move(menu));
   }
-  if (doNotDisturbEnabled()) {
+  if (previousDoNotDisturbEnabled_) {
     statusItem_->setImage(zq_tintedImageWithColor(iconNamed(kDefaultIcon), kLightGray), false);
     statusItem_->setLength(kDefaultLength);
     statusItem_->setTitle(std::string());
