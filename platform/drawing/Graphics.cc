@@ -70,7 +70,12 @@ FontDescriptionPtr describe(const Font& font) {
 
 // One line of `text`, with any bytes that are not UTF-8 replaced.
 LayoutPtr layoutFor(cairo_t* context, std::string_view text, const Font& font) {
-  LayoutPtr layout(pango_cairo_create_layout(context));
+  // One pango context a thread, kept: a fresh one per layout would look every font up again
+  // (about a millisecond each time).
+  thread_local std::unique_ptr<PangoContext, GObjectDeleter> shared(
+      pango_font_map_create_context(pango_cairo_font_map_get_default()));
+  pango_cairo_update_context(context, shared.get());
+  LayoutPtr layout(pango_layout_new(shared.get()));
   TextPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
   pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
   pango_layout_set_text(layout.get(), valid.get(), -1);

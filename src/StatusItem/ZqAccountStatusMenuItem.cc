@@ -57,6 +57,15 @@ std::shared_ptr<Image> ZqAccountStatusMenuItem::drawBadge(Color color, const std
 }
 
 void ZqAccountStatusMenuItem::updateImage() {
+  // The same colour and text draw the same pixels: keep the image already there.
+  auto text = badgeText();
+  if (image() && drawnText_ == text && drawnColor_.red == color_.red &&
+      drawnColor_.green == color_.green && drawnColor_.blue == color_.blue &&
+      drawnColor_.alpha == color_.alpha) {
+    return;
+  }
   ++imageUpdates_;
-  setImage(drawBadge(color_, badgeText()));
+  setImage(drawBadge(color_, text));
+  drawnText_ = std::move(text);
+  drawnColor_ = color_;
 }

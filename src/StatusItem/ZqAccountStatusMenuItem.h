@@ -24,7 +24,8 @@ class ZqAccountStatusMenuItem : public velquarin::platform::MenuItem {
 
   // The badge text for the current state: "!", "1" to "99", or empty for none.
   std::string badgeText() const;
-  // How many times the image was drawn.
+  // How many times the image was drawn (a setter that leaves the badge as it was does not
+  // draw it again).
   unsigned long imageUpdates() const { return imageUpdates_; }
 
   // The 16 x 16 point badge for a colour and a badge text.
@@ -38,4 +39,6 @@ class ZqAccountStatusMenuItem : public velquarin::platform::MenuItem {
   std::uint64_t count_ = 0;
   bool isInError_ = false;
   unsigned long imageUpdates_ = 0;
+  std::string drawnText_;
+  velquarin::platform::Color drawnColor_;
 };

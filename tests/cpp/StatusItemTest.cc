@@ -181,7 +181,12 @@ TEST(ZqAccountStatusMenuItem, BadgeShowsCountsOneToNinetyNineAndTheErrorMark) {
   item.setIsInError(true);
   EXPECT_EQ(item.badgeText(), "!");
   EXPECT_GT(plain(), 0);
-  EXPECT_EQ(item.imageUpdates(), 6u);  // the initialiser and each setter redraw
+  // The initialiser and each setter that changes the badge redraw: 0 after 100 does not.
+  EXPECT_EQ(item.imageUpdates(), 5u);
+  item.setColor(Color{0, 0, 1, 1});
+  EXPECT_EQ(item.imageUpdates(), 6u);
+  EXPECT_EQ(pixelAt(*item.image(), 3, 8).b, 255);
+  EXPECT_EQ(pixelAt(*item.image(), 3, 8).r, 0);
 }
 
 TEST(ZqAccountStatusMenuItem, TextIsCentredInTheUpperPartOfTheCircle) {
