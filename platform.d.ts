@@ -458,6 +458,104 @@ declare namespace VelquarinPlatform {
    * @category Network
    */
   function reachabilityMonitors(): number;
+
+  /** An item of the menu bar's status area. */
+  interface StatusItemInfo {
+    /** The text beside the icon; null for none. */
+    title: string | null;
+    /** Its width in points. */
+    length: number;
+    /** The icon as PNG bytes; null for none. */
+    image: Buffer | null;
+    /** A template icon is shown in the menu bar's text colour, only its shape counts. */
+    imageIsTemplate: boolean;
+    /** Whether the item highlights while its menu is open. */
+    highlightMode: boolean;
+    /** Highlighted now (its menu is open). */
+    highlighted: boolean;
+    /** Whether it has a menu. */
+    hasMenu: boolean;
+  }
+
+  /** An entry of an open menu. */
+  interface MenuItemInfo {
+    /** The text shown (the attributed title's text when there is one). */
+    title: string;
+    /** A separator line. */
+    separator: boolean;
+    /** Whether it can be chosen. */
+    enabled: boolean;
+    /** Whether it shows a check mark. */
+    checked: boolean;
+    /** The check state. */
+    state: "on" | "off" | "mixed";
+    /** The action name sent when chosen ("" for none). */
+    action: string;
+    /** Whether its target is still alive. */
+    hasTarget: boolean;
+    /** The tool tip ("" for none). */
+    toolTip: string;
+    /** The font size of its title in points. */
+    fontSize: number;
+    /** Its key equivalent ("" for none). */
+    keyEquivalent: string;
+    /** Its tag. */
+    tag: number;
+    /** Its image as PNG bytes; null for none. */
+    image: Buffer | null;
+    /** The value it carries, as the module gave it; integers beyond 2^53 as bigints. */
+    representedObject: unknown;
+    /** Its submenu's entries; null for none. */
+    submenu: MenuItemInfo[] | null;
+  }
+
+  /**
+   * The items of the menu bar's status area, left to right.
+   * @returns the items.
+   * @category Menus and status bar
+   */
+  function statusItems(): StatusItemInfo[];
+
+  /**
+   * Clicks a status item: its menu is filled (the module asks the host for the content) and
+   * shown. Another menu that is open closes first.
+   * @param index the item's place in {@link statusItems}; 0 by default.
+   * @returns false when there is no such item or menu, or the item left the bar while its
+   *   menu was being filled.
+   * @category Menus and status bar
+   */
+  function openStatusItemMenu(index?: number): boolean;
+
+  /**
+   * The entries of the open status menu.
+   * @returns the entries, or null when no menu is open.
+   * @category Menus and status bar
+   */
+  function statusMenuItems(): MenuItemInfo[] | null;
+
+  /**
+   * Picks an entry of the open menu as the user would: the menu closes, then the entry's
+   * action runs.
+   * @param index the entry's place, or a path of places into submenus.
+   * @returns false when there is no such enabled entry with an action.
+   * @category Menus and status bar
+   */
+  function chooseStatusMenuItem(index: number | number[]): boolean;
+
+  /**
+   * Dismisses the open menu, if any.
+   * @returns nothing.
+   * @category Menus and status bar
+   */
+  function closeStatusItemMenu(): void;
+
+  /**
+   * Draws the status area and the open menu as a person would see them.
+   * @param scale pixels per point, from 1 to 4; 1 by default.
+   * @returns PNG bytes.
+   * @category Menus and status bar
+   */
+  function renderStatusBar(scale?: number): Buffer;
 }
 
 export = VelquarinPlatform;

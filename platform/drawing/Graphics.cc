@@ -1,0 +1,257 @@
+#include "drawing/Graphics.h"
+
+#include <cairo.h>
+#include <glib.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace velquarin::platform {
+
+namespace {
+
+struct SurfaceDeleter {
+  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextDeleter {
+  void operator()(cairo_t* context) const { cairo_destroy(context); }
+};
+struct GObjectDeleter {
+  void operator()(void* object) const { g_object_unref(object); }
+};
+struct FontDescriptionDeleter {
+  void operator()(PangoFontDescription* description) const {
+    pango_font_description_free(description);
+  }
+};
+struct GFreeDeleter {
+  void operator()(char* text) const { g_free(text); }
+};
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
+using LayoutPtr = std::unique_ptr<PangoLayout, GObjectDeleter>;
+using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, FontDescriptionDeleter>;
+using TextPtr = std::unique_ptr<char, GFreeDeleter>;
+
+// Beyond this a surface is refused: nothing the platform draws is larger.
+constexpr double kMaxPixelsPerSide = 16384;
+
+double finiteOr(double value, double fallback) {
+  return std::isfinite(value) ? value : fallback;
+}
+
+int pixelsFor(double points, double scale) {
+  const double pixels = std::ceil(finiteOr(points * scale, 1) - 1e-9);
+  return static_cast<int>(std::clamp(pixels, 1.0, kMaxPixelsPerSide));
+}
+
+double component(double value) {
+  return std::clamp(finiteOr(value, 0), 0.0, 1.0);
+}
+
+void setColor(cairo_t* context, Color color) {
+  cairo_set_source_rgba(context, component(color.red), component(color.green),
+                        component(color.blue), component(color.alpha));
+}
+
+FontDescriptionPtr describe(const Font& font) {
+  FontDescriptionPtr description(pango_font_description_new());
+  pango_font_description_set_family(description.get(), font.family.c_str());
+  const double size = std::clamp(finiteOr(font.size, Font::kMenuBarFontSize), 1.0, 1000.0);
+  pango_font_description_set_absolute_size(description.get(), size * PANGO_SCALE);
+  const double weight = 400 + std::clamp(finiteOr(font.weight, 0), -1.0, 1.0) * 500;
+  pango_font_description_set_weight(description.get(),
+                                    static_cast<PangoWeight>(std::lround(weight)));
+  return description;
+}
+
+// One line of `text`, with any bytes that are not UTF-8 replaced.
+LayoutPtr layoutFor(cairo_t* context, std::string_view text, const Font& font) {
+  // One pango context a thread, kept: a fresh one per layout would look every font up again
+  // (about a millisecond each time).
+  thread_local std::unique_ptr<PangoContext, GObjectDeleter> shared(
+      pango_font_map_create_context(pango_cairo_font_map_get_default()));
+  pango_cairo_update_context(context, shared.get());
+  LayoutPtr layout(pango_layout_new(shared.get()));
+  TextPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
+  pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+  pango_layout_set_text(layout.get(), valid.get(), -1);
+  auto description = describe(font);
+  pango_layout_set_font_description(layout.get(), description.get());
+  return layout;
+}
+
+}  // namespace
+
+Font Font::menuBarFont(double size) {
+  Font font;
+  font.size = size > 0 ? size : kMenuBarFontSize;
+  return font;
+}
+
+Size measureText(std::string_view text, const Font& font) {
+  // Measuring needs a context but no pixels; one per thread, since pango's are not shared.
+  thread_local SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  thread_local ContextPtr context(cairo_create(surface.get()));
+  auto layout = layoutFor(context.get(), text, font);
+  PangoRectangle logical{};
+  pango_layout_get_extents(layout.get(), nullptr, &logical);
+  return Size{static_cast<double>(logical.width) / PANGO_SCALE,
+              static_cast<double>(logical.height) / PANGO_SCALE};
+}
+
+struct Graphics::State {
+  SurfacePtr surface;
+  ContextPtr context;
+};
+
+Graphics::Graphics(Size size, double scale) : state_(std::make_unique<State>()), size_(size) {
+  scale_ = std::isfinite(scale) && scale > 0 ? std::min(scale, 16.0) : 1;
+  state_->surface.reset(cairo_image_surface_create(
+      CAIRO_FORMAT_ARGB32, pixelsFor(size.width, scale_), pixelsFor(size.height, scale_)));
+  state_->context.reset(cairo_create(state_->surface.get()));
+  cairo_scale(state_->context.get(), scale_, scale_);
+}
+
+Graphics::~Graphics() = default;
+
+int Graphics::pixelsWide() const {
+  return cairo_image_surface_get_width(state_->surface.get());
+}
+int Graphics::pixelsHigh() const {
+  return cairo_image_surface_get_height(state_->surface.get());
+}
+
+namespace {
+// Cairo's rows run downwards: a rectangle from the lower-left origin, flipped.
+struct Box {
+  double x, y, width, height;
+};
+Box flip(Rect rect, double height) {
+  return Box{finiteOr(rect.x, 0), finiteOr(height - (rect.y + rect.height), 0),
+             std::max(finiteOr(rect.width, 0), 0.0), std::max(finiteOr(rect.height, 0), 0.0)};
+}
+}  // namespace
+
+void Graphics::fillRect(Rect rect, Color color) {
+  cairo_t* context = state_->context.get();
+  const Box box = flip(rect, size_.height);
+  cairo_rectangle(context, box.x, box.y, box.width, box.height);
+  setColor(context, color);
+  cairo_fill(context);
+}
+
+void Graphics::fillRoundedRect(Rect rect, double radius, Color color) {
+  cairo_t* context = state_->context.get();
+  const Box box = flip(rect, size_.height);
+  const double r = std::clamp(finiteOr(radius, 0), 0.0, std::min(box.width, box.height) / 2);
+  cairo_new_sub_path(context);
+  cairo_arc(context, box.x + box.width - r, box.y + r, r, -M_PI / 2, 0);
+  cairo_arc(context, box.x + box.width - r, box.y + box.height - r, r, 0, M_PI / 2);
+  cairo_arc(context, box.x + r, box.y + box.height - r, r, M_PI / 2, M_PI);
+  cairo_arc(context, box.x + r, box.y + r, r, M_PI, 3 * M_PI / 2);
+  cairo_close_path(context);
+  setColor(context, color);
+  cairo_fill(context);
+}
+
+void Graphics::fillEllipse(Rect rect, Color color) {
+  cairo_t* context = state_->context.get();
+  const Box box = flip(rect, size_.height);
+  if (box.width <= 0 || box.height <= 0) return;
+  cairo_save(context);
+  cairo_translate(context, box.x + box.width / 2, box.y + box.height / 2);
+  cairo_scale(context, box.width / 2, box.height / 2);
+  cairo_arc(context, 0, 0, 1, 0, 2 * M_PI);
+  cairo_restore(context);
+  setColor(context, color);
+  cairo_fill(context);
+}
+
+void Graphics::drawText(std::string_view text, const Font& font, Rect rect, Color color,
+                        TextAlignment alignment) {
+  cairo_t* context = state_->context.get();
+  const Box box = flip(rect, size_.height);
+  auto layout = layoutFor(context, text, font);
+  pango_layout_set_width(layout.get(), static_cast<int>(std::min(box.width, 1e5) * PANGO_SCALE));
+  pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+  pango_layout_set_alignment(
+      layout.get(), alignment == TextAlignment::Center ? PANGO_ALIGN_CENTER : PANGO_ALIGN_LEFT);
+  cairo_save(context);
+  cairo_rectangle(context, box.x, box.y, box.width, box.height);
+  cairo_clip(context);
+  cairo_move_to(context, box.x, box.y);
+  setColor(context, color);
+  pango_cairo_show_layout(context, layout.get());
+  cairo_restore(context);
+}
+
+void Graphics::drawImage(const Image& image, Rect rect, const Color* templateColor) {
+  const int wide = image.pixelsWide();
+  const int high = image.pixelsHigh();
+  if (wide < 1 || high < 1 || wide > kMaxPixelsPerSide || high > kMaxPixelsPerSide) return;
+  const auto rgba = image.rgbaPixels();
+  if (rgba.size() != static_cast<std::size_t>(wide) * high * 4) return;
+  SurfacePtr source(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, wide, high));
+  const int stride = cairo_image_surface_get_stride(source.get());
+  unsigned char* data = cairo_image_surface_get_data(source.get());
+  if (!data) return;
+  for (int y = 0; y < high; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    for (int x = 0; x < wide; ++x) {
+      const std::uint8_t* pixel = &rgba[(static_cast<std::size_t>(y) * wide + x) * 4];
+      const unsigned alpha = pixel[3];
+      auto premultiply = [alpha](unsigned value) { return (value * alpha + 127) / 255; };
+      row[x] = (alpha << 24) | (premultiply(pixel[0]) << 16) | (premultiply(pixel[1]) << 8) |
+               premultiply(pixel[2]);
+    }
+  }
+  cairo_surface_mark_dirty(source.get());
+
+  cairo_t* context = state_->context.get();
+  const Box box = flip(rect, size_.height);
+  if (box.width <= 0 || box.height <= 0) return;
+  cairo_save(context);
+  cairo_translate(context, box.x, box.y);
+  cairo_scale(context, box.width / wide, box.height / high);
+  if (templateColor) {
+    setColor(context, *templateColor);
+    cairo_mask_surface(context, source.get(), 0, 0);
+  } else {
+    cairo_set_source_surface(context, source.get(), 0, 0);
+    cairo_paint(context);
+  }
+  cairo_restore(context);
+}
+
+std::shared_ptr<Image> Graphics::image() const {
+  cairo_surface_t* surface = state_->surface.get();
+  cairo_surface_flush(surface);
+  const int wide = pixelsWide();
+  const int high = pixelsHigh();
+  const int stride = cairo_image_surface_get_stride(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(wide) * high * 4);
+  for (int y = 0; y < high; ++y) {
+    const auto* row =
+        reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    for (int x = 0; x < wide; ++x) {
+      const std::uint32_t pixel = row[x];
+      const unsigned alpha = pixel >> 24;
+      auto straight = [alpha](unsigned value) {
+        return alpha == 0 ? 0u : std::min(255u, (value * 255 + alpha / 2) / alpha);
+      };
+      std::uint8_t* out = &rgba[(static_cast<std::size_t>(y) * wide + x) * 4];
+      out[0] = static_cast<std::uint8_t>(straight((pixel >> 16) & 0xFF));
+      out[1] = static_cast<std::uint8_t>(straight((pixel >> 8) & 0xFF));
+      out[2] = static_cast<std::uint8_t>(straight(pixel & 0xFF));
+      out[3] = static_cast<std::uint8_t>(alpha);
+    }
+  }
+  return Image::fromRGBA(wide, high, rgba, size_);
+}
+
+}  // namespace velquarin::platform

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "menus/MenuItem.h"
+
+namespace velquarin::platform {
+
+class Menu;
+
+// Told about a menu's opening and closing. Held weakly by the menu.
+class MenuDelegate {
+ public:
+  virtual ~MenuDelegate() = default;
+  // Before the menu opens: the moment to fill it.
+  virtual void menuNeedsUpdate(Menu&) {}
+  virtual void menuDidClose(Menu&) {}
+};
+
+// An ordered list of items. Main thread only, like everything a menu shows.
+class Menu : public std::enable_shared_from_this<Menu> {
+ public:
+  explicit Menu(std::string title = {});
+  ~Menu();
+  Menu(const Menu&) = delete;
+  Menu& operator=(const Menu&) = delete;
+
+  const std::string& title() const { return title_; }
+
+  const std::vector<std::shared_ptr<MenuItem>>& items() const { return items_; }
+  std::size_t numberOfItems() const { return items_.size(); }
+  std::shared_ptr<MenuItem> itemAt(std::size_t index) const;
+  // An item belongs to one menu at a time: adding it here takes it out of the other.
+  void addItem(std::shared_ptr<MenuItem> item);
+  void insertItem(std::shared_ptr<MenuItem> item, std::size_t index);
+  void removeItemAt(std::size_t index);
+  void removeAllItems();
+
+  std::shared_ptr<MenuDelegate> delegate() const { return delegate_.lock(); }
+  void setDelegate(const std::shared_ptr<MenuDelegate>& delegate) { delegate_ = delegate; }
+  // When on (the default), opening the menu sets every item's enabled state: an item with
+  // a submenu is enabled; one with an action is enabled unless its target's validation
+  // refuses it; one without an action is disabled.
+  bool autoenablesItems() const { return autoenablesItems_; }
+  void setAutoenablesItems(bool on) { autoenablesItems_ = on; }
+
+  // What the desktop does when the menu is about to show: the delegate fills it, then the
+  // items are validated. Safe when the delegate changes or drops the menu meanwhile.
+  void update();
+  // The menu was dismissed: tells the delegate.
+  void didClose();
+  // Sends the item's action to its target, as when the user picks it. False when the item
+  // is not this menu's, is disabled, a separator, or has no action or no live target.
+  bool performActionForItem(const std::shared_ptr<MenuItem>& item);
+
+ private:
+  void detach(MenuItem& item);
+
+  std::string title_;
+  std::vector<std::shared_ptr<MenuItem>> items_;
+  std::weak_ptr<MenuDelegate> delegate_;
+  bool autoenablesItems_ = true;
+};
+
+}  // namespace velquarin::platform

@@ -1,0 +1,201 @@
+#include <cmath>
+#include <vector>
+
+#include "binding/BindingRegistry.h"
+#include "images/ImageTypes.h"
+#include "menus/StatusBar.h"
+
+namespace velquarin::binding {
+namespace {
+
+using platform::BitmapFileType;
+using platform::ControlState;
+using platform::Image;
+using platform::Menu;
+using platform::MenuItem;
+using platform::StatusBar;
+
+constexpr double kMaxSafeInteger = 9007199254740991.0;
+constexpr int kMaxDepth = 64;
+
+Napi::Value pngOf(Napi::Env env, const std::shared_ptr<Image>& image) {
+  if (!image) return env.Null();
+  const auto png = image->representation(BitmapFileType::PNG);
+  if (!png) return env.Null();
+  return Napi::Buffer<std::uint8_t>::Copy(env, png->data(), png->size());
+}
+
+// A represented object as the host sees it; integers beyond 2^53 become bigints so that no
+// digit is lost.
+Napi::Value toHost(Napi::Env env, const nlohmann::json& value, int depth = 0) {
+  if (depth > kMaxDepth) return env.Null();
+  switch (value.type()) {
+    case nlohmann::json::value_t::object: {
+      auto object = Napi::Object::New(env);
+      for (const auto& [key, item] : value.items()) object.Set(key, toHost(env, item, depth + 1));
+      return object;
+    }
+    case nlohmann::json::value_t::array: {
+      auto array = Napi::Array::New(env, value.size());
+      for (std::size_t i = 0; i < value.size(); ++i) {
+        array.Set(static_cast<uint32_t>(i), toHost(env, value[i], depth + 1));
+      }
+      return array;
+    }
+    case nlohmann::json::value_t::string:
+      return Napi::String::New(env, value.get_ref<const std::string&>());
+    case nlohmann::json::value_t::boolean:
+      return Napi::Boolean::New(env, value.get<bool>());
+    case nlohmann::json::value_t::number_integer: {
+      const auto number = value.get<std::int64_t>();
+      if (std::fabs(static_cast<double>(number)) > kMaxSafeInteger) {
+        return Napi::BigInt::New(env, number);
+      }
+      return Napi::Number::New(env, static_cast<double>(number));
+    }
+    case nlohmann::json::value_t::number_unsigned: {
+      const auto number = value.get<std::uint64_t>();
+      if (static_cast<double>(number) > kMaxSafeInteger) return Napi::BigInt::New(env, number);
+      return Napi::Number::New(env, static_cast<double>(number));
+    }
+    case nlohmann::json::value_t::number_float:
+      return Napi::Number::New(env, value.get<double>());
+    default:
+      return env.Null();
+  }
+}
+
+Napi::Value describeMenu(Napi::Env env, const Menu& menu, int depth);
+
+Napi::Object describeItem(Napi::Env env, const MenuItem& item, int depth) {
+  auto result = Napi::Object::New(env);
+  result.Set("title", item.displayedTitle());
+  result.Set("separator", item.isSeparatorItem());
+  result.Set("enabled", item.isEnabled());
+  result.Set("checked", item.state() == ControlState::On);
+  result.Set("state", item.state() == ControlState::On    ? "on"
+                      : item.state() == ControlState::Off ? "off"
+                                                          : "mixed");
+  result.Set("action", item.action());
+  result.Set("hasTarget", static_cast<bool>(item.target()));
+  result.Set("toolTip", item.toolTip());
+  result.Set("fontSize", item.displayedFont().size);
+  result.Set("keyEquivalent", item.keyEquivalent());
+  result.Set("tag", static_cast<double>(item.tag()));
+  result.Set("image", pngOf(env, item.image()));
+  result.Set("representedObject", toHost(env, item.representedObject()));
+  result.Set("submenu", item.submenu() && depth < kMaxDepth
+                            ? describeMenu(env, *item.submenu(), depth + 1)
+                            : env.Null());
+  return result;
+}
+
+Napi::Value describeMenu(Napi::Env env, const Menu& menu, int depth) {
+  const auto items = menu.items();  // a copy: image encoding runs no host code, but be plain
+  auto array = Napi::Array::New(env, items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    array.Set(static_cast<uint32_t>(i), describeItem(env, *items[i], depth));
+  }
+  return array;
+}
+
+// statusItems(): the items of the menu bar's status area, left to right.
+Napi::Value statusItems(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  const auto items = StatusBar::system().items();
+  auto array = Napi::Array::New(env, items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const auto& item = items[i];
+    auto entry = Napi::Object::New(env);
+    entry.Set("title",
+              item->title() ? Napi::Value(Napi::String::New(env, *item->title())) : env.Null());
+    entry.Set("length", item->length());
+    entry.Set("image", pngOf(env, item->image()));
+    entry.Set("imageIsTemplate", item->imageIsTemplate());
+    entry.Set("highlightMode", item->highlightMode());
+    entry.Set("highlighted", item->isHighlighted());
+    entry.Set("hasMenu", static_cast<bool>(item->menu()));
+    array.Set(static_cast<uint32_t>(i), entry);
+  }
+  return array;
+}
+
+// openStatusItemMenu(index = 0): clicks a status item, which fills and shows its menu.
+Napi::Value openStatusItemMenu(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  double index = 0;
+  if (info.Length() > 0 && !info[0].IsUndefined()) {
+    if (failIf(env, !info[0].IsNumber(), "openStatusItemMenu(index?: number)")) return {};
+    index = info[0].As<Napi::Number>().DoubleValue();
+  }
+  auto& bar = StatusBar::system();
+  if (!(index >= 0) || index >= static_cast<double>(bar.items().size()) ||
+      std::trunc(index) != index) {
+    return Napi::Boolean::New(env, false);
+  }
+  const auto item = bar.items()[static_cast<std::size_t>(index)];
+  return Napi::Boolean::New(env, bar.openMenu(item));
+}
+
+// statusMenuItems(): the items of the open status menu; null when none is open.
+Napi::Value statusMenuItems(const Napi::CallbackInfo& info) {
+  auto menu = StatusBar::system().openMenu();
+  if (!menu) return info.Env().Null();
+  return describeMenu(info.Env(), *menu, 0);
+}
+
+// chooseStatusMenuItem(index | path): picks an entry of the open menu.
+Napi::Value chooseStatusMenuItem(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  std::vector<std::size_t> path;
+  auto add = [&](Napi::Value value) {
+    if (!value.IsNumber()) return false;
+    const double number = value.As<Napi::Number>().DoubleValue();
+    if (!(number >= 0) || number > 1e9 || std::trunc(number) != number) return false;
+    path.push_back(static_cast<std::size_t>(number));
+    return true;
+  };
+  bool valid = info.Length() > 0;
+  if (valid && info[0].IsArray()) {
+    auto array = info[0].As<Napi::Array>();
+    valid = array.Length() > 0 && array.Length() <= kMaxDepth;
+    for (uint32_t i = 0; valid && i < array.Length(); ++i) valid = add(array.Get(i));
+  } else if (valid) {
+    valid = add(info[0]);
+  }
+  if (failIf(env, !valid, "chooseStatusMenuItem(index: number | number[])")) return {};
+  return Napi::Boolean::New(env, StatusBar::system().chooseItem(path));
+}
+
+Napi::Value closeStatusItemMenu(const Napi::CallbackInfo& info) {
+  StatusBar::system().closeMenu();
+  return info.Env().Undefined();
+}
+
+// renderStatusBar(scale = 1): the status area with the open menu, as PNG bytes.
+Napi::Value renderStatusBar(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  double scale = 1;
+  if (info.Length() > 0 && !info[0].IsUndefined()) {
+    if (failIf(env, !info[0].IsNumber(), "renderStatusBar(scale?: number)")) return {};
+    scale = info[0].As<Napi::Number>().DoubleValue();
+    if (failIf(env, !(scale >= 1 && scale <= 4), "renderStatusBar: scale must be from 1 to 4")) {
+      return {};
+    }
+  }
+  return pngOf(env, StatusBar::system().render(scale));
+}
+
+void install(Napi::Env, Napi::Object exports) {
+  exportFunction(exports, "statusItems", statusItems);
+  exportFunction(exports, "openStatusItemMenu", openStatusItemMenu);
+  exportFunction(exports, "statusMenuItems", statusMenuItems);
+  exportFunction(exports, "chooseStatusMenuItem", chooseStatusMenuItem);
+  exportFunction(exports, "closeStatusItemMenu", closeStatusItemMenu);
+  exportFunction(exports, "renderStatusBar", renderStatusBar);
+}
+
+const Registrar registrar(install);
+
+}  // namespace
+}  // namespace velquarin::binding
