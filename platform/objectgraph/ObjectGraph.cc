@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -74,9 +75,12 @@ std::string_view trim(std::string_view text) {
 
 bool kindAccepts(ValueKind kind, AttributeType type) {
   switch (kind) {
-    case ValueKind::String: return type == AttributeType::String;
-    case ValueKind::Date: return type == AttributeType::Date;
-    case ValueKind::Data: return type == AttributeType::Binary;
+    case ValueKind::String:
+      return type == AttributeType::String;
+    case ValueKind::Date:
+      return type == AttributeType::Date;
+    case ValueKind::Data:
+      return type == AttributeType::Binary;
     case ValueKind::Number:
       return type != AttributeType::String && type != AttributeType::Date &&
              type != AttributeType::Binary;
@@ -106,6 +110,13 @@ std::optional<Data> decodeBase64(std::string_view text) {
 // ---------------------------------------------------------------------------------------
 // Values
 
+double nowSinceReferenceDate() {
+  constexpr double kReferenceDateSinceEpoch = 978307200;
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+             .count() -
+         kReferenceDateSinceEpoch;
+}
+
 std::optional<double> Value::number() const {
   if (auto* i = std::get_if<std::int64_t>(&storage)) return static_cast<double>(*i);
   if (auto* d = std::get_if<double>(&storage)) return *d;
@@ -122,11 +133,11 @@ std::optional<bool> Value::truth() const {
 
 std::optional<AttributeType> attributeTypeNamed(std::string_view name) {
   static constexpr std::pair<std::string_view, AttributeType> kNames[] = {
-      {"string", AttributeType::String}, {"int16", AttributeType::Int16},
-      {"int32", AttributeType::Int32},   {"int64", AttributeType::Int64},
+      {"string", AttributeType::String},   {"int16", AttributeType::Int16},
+      {"int32", AttributeType::Int32},     {"int64", AttributeType::Int64},
       {"decimal", AttributeType::Decimal}, {"float", AttributeType::Float},
-      {"double", AttributeType::Double}, {"bool", AttributeType::Bool},
-      {"date", AttributeType::Date},     {"binary", AttributeType::Binary}};
+      {"double", AttributeType::Double},   {"bool", AttributeType::Bool},
+      {"date", AttributeType::Date},       {"binary", AttributeType::Binary}};
   for (const auto& [text, type] : kNames) {
     if (text == name) return type;
   }
@@ -135,29 +146,41 @@ std::optional<AttributeType> attributeTypeNamed(std::string_view name) {
 
 const char* attributeTypeName(AttributeType type) {
   switch (type) {
-    case AttributeType::String: return "string";
-    case AttributeType::Int16: return "int16";
-    case AttributeType::Int32: return "int32";
-    case AttributeType::Int64: return "int64";
-    case AttributeType::Decimal: return "decimal";
-    case AttributeType::Float: return "float";
-    case AttributeType::Double: return "double";
-    case AttributeType::Bool: return "bool";
-    case AttributeType::Date: return "date";
-    case AttributeType::Binary: return "binary";
+    case AttributeType::String:
+      return "string";
+    case AttributeType::Int16:
+      return "int16";
+    case AttributeType::Int32:
+      return "int32";
+    case AttributeType::Int64:
+      return "int64";
+    case AttributeType::Decimal:
+      return "decimal";
+    case AttributeType::Float:
+      return "float";
+    case AttributeType::Double:
+      return "double";
+    case AttributeType::Bool:
+      return "bool";
+    case AttributeType::Date:
+      return "date";
+    case AttributeType::Binary:
+      return "binary";
   }
   return "string";
 }
 
 std::optional<Value> parseValue(AttributeType type, std::string_view text) {
   switch (type) {
-    case AttributeType::String: return Value{type, std::string(text)};
+    case AttributeType::String:
+      return Value{type, std::string(text)};
     case AttributeType::Binary: {
       auto data = decodeBase64(text);
       if (!data) return std::nullopt;
       return Value{type, std::move(*data)};
     }
-    default: break;
+    default:
+      break;
   }
   const std::string_view t = trim(text);
   if (t.empty()) return std::nullopt;
@@ -281,7 +304,8 @@ void Object::linkOneSide(std::size_t relationship, Object* object) {
   if (std::find(list.begin(), list.end(), object) != list.end()) return;
   if (!entity_->relationships[relationship].toMany) {
     for (Object* old : list) {
-      if (auto inverse = old->entity_->relationshipIndex(entity_->relationships[relationship].inverse)) {
+      if (auto inverse =
+              old->entity_->relationshipIndex(entity_->relationships[relationship].inverse)) {
         old->unlinkOneSide(*inverse, this);
       }
     }
@@ -311,7 +335,8 @@ void Object::setRelatedOne(std::string_view relationship, Object* object) {
   const auto index = entity_->relationshipIndex(relationship);
   if (!index || deleted_) return;
   if (!object) {
-    for (Object* old : std::vector<Object*>(relationships_[*index])) removeRelated(relationship, old);
+    for (Object* old : std::vector<Object*>(relationships_[*index]))
+      removeRelated(relationship, old);
     return;
   }
   addRelated(relationship, object);
@@ -573,7 +598,8 @@ class StoreReader {
         if (!index) {
           object->unknownElements_.push_back(outerXml());
         } else {
-          if (seenRelationships[*index]) return fail("relationship " + property + " repeated in " + id);
+          if (seenRelationships[*index])
+            return fail("relationship " + property + " repeated in " + id);
           seenRelationships[*index] = true;
           pending_.push_back({object, *index, attribute("idrefs")});
         }
@@ -631,8 +657,8 @@ class StoreReader {
           if (std::find(back.begin(), back.end(), object) != back.end()) continue;
           const bool inverseToMany = target->entity_->relationships[*inverse].toMany;
           if (!inverseToMany && !back.empty()) {
-            return fail("object " + target->id_ + " is claimed by " + object->id_ +
-                        " and by " + back.front()->id_);
+            return fail("object " + target->id_ + " is claimed by " + object->id_ + " and by " +
+                        back.front()->id_);
           }
           // One side was left out of the file: complete it.
           target->relationships_[*inverse].push_back(object);
@@ -780,8 +806,8 @@ std::string Context::serialize() const {
   const auto text = [](const std::string& s) { return BAD_CAST s.c_str(); };
   bool ok = xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr) >= 0;
   if (doctypeSystemId_) {
-    ok = ok && xmlTextWriterWriteDTD(w, BAD_CAST "database", nullptr,
-                                     text(*doctypeSystemId_), nullptr) >= 0;
+    ok = ok && xmlTextWriterWriteDTD(w, BAD_CAST "database", nullptr, text(*doctypeSystemId_),
+                                     nullptr) >= 0;
   }
   ok = ok && xmlTextWriterWriteRaw(w, BAD_CAST "\n") >= 0;
   ok = ok && xmlTextWriterStartElement(w, BAD_CAST "database") >= 0;
@@ -810,7 +836,8 @@ std::string Context::serialize() const {
     const Object& object = *item.object;
     if (object.deleted_) continue;
     ok = ok && xmlTextWriterStartElement(w, BAD_CAST "object") >= 0;
-    ok = ok && xmlTextWriterWriteAttribute(w, BAD_CAST "type", text(upper(object.entity_->name))) >= 0;
+    ok = ok &&
+         xmlTextWriterWriteAttribute(w, BAD_CAST "type", text(upper(object.entity_->name))) >= 0;
     ok = ok && xmlTextWriterWriteAttribute(w, BAD_CAST "id", text(object.id_)) >= 0;
     for (std::size_t a = 0; a < object.values_.size(); ++a) {
       if (!object.values_[a]) continue;
@@ -832,7 +859,8 @@ std::string Context::serialize() const {
         refs += target->id_;
       }
       ok = ok && xmlTextWriterStartElement(w, BAD_CAST "relationship") >= 0;
-      ok = ok && xmlTextWriterWriteAttribute(w, BAD_CAST "name", text(lower(description.name))) >= 0;
+      ok =
+          ok && xmlTextWriterWriteAttribute(w, BAD_CAST "name", text(lower(description.name))) >= 0;
       ok = ok && xmlTextWriterWriteAttribute(w, BAD_CAST "type",
                                              BAD_CAST(description.toMany ? "0/0" : "1/1")) >= 0;
       ok = ok && xmlTextWriterWriteAttribute(w, BAD_CAST "destination",

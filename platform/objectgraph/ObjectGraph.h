@@ -23,7 +23,18 @@
 namespace velquarin::platform::objectgraph {
 
 // How a value is written in the file.
-enum class AttributeType { String, Int16, Int32, Int64, Decimal, Float, Double, Bool, Date, Binary };
+enum class AttributeType {
+  String,
+  Int16,
+  Int32,
+  Int64,
+  Decimal,
+  Float,
+  Double,
+  Bool,
+  Date,
+  Binary
+};
 // What the model asks for: any numeric file type (including bool) is a number.
 enum class ValueKind { Number, String, Date, Data };
 
@@ -86,6 +97,7 @@ class Context;
 class Object {
  public:
   const EntityDescription& entity() const { return *entity_; }
+  Context* context() const { return context_; }
   const std::string& objectID() const { return id_; }
   bool isDeleted() const { return deleted_; }
 
@@ -181,6 +193,9 @@ class Context {
   std::optional<std::string> doctypeSystemId_;
   std::uint64_t nextObjectID_ = 1;
 };
+
+// Now, in seconds since 2001-01-01 UTC.
+double nowSinceReferenceDate();
 
 // Converts between a value and its text in the file; nullopt when the text is not of the type.
 std::optional<Value> parseValue(AttributeType type, std::string_view text);

@@ -33,10 +33,11 @@ std::vector<ZqRecipient> ZqRecipient::fromString(std::string_view text) {
       const auto close = piece.find('>');
       if (open != std::string_view::npos && close != std::string_view::npos && close > open) {
         std::string_view name = piece.substr(0, open);
-        while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
+        while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
+          name.remove_prefix(1);
         while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
-        recipients.push_back(recipient(std::string(piece.substr(open + 1, close - open - 1)),
-                                       std::string(name)));
+        recipients.push_back(
+            recipient(std::string(piece.substr(open + 1, close - open - 1)), std::string(name)));
       } else {
         recipients.push_back(recipient(std::string(piece)));
       }

@@ -1,14 +1,28 @@
 #include "Exports.h"
-#include "Utilities/ZqNotAvailable.h"
+#include "Migration/ZqAccounts.h"
+#include "Migration/ZqMigration.h"
+#include "Utilities/ZqConvert.h"
+#include "Utilities/ZqJSON.h"
+#include "Utilities/ZqLog.h"
 
 namespace zq::exports {
 
 Napi::Value hasPreviousVersion(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "hasPreviousVersion");
+  const ZqMigration migration;
+  const bool answer = migration.hasPreviousVersion() && migration.hasAccounts();
+  return Napi::Boolean::New(args.Env(), answer);
 }
 
 Napi::Value getMigrationInfo(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "getMigrationInfo");
+  const std::optional<std::string> sections = convertToString(args.at(0));
+  const ZqMigration migration;
+  const auto document = migration.documentForSections(sections);
+  const auto text = document ? ZqConvertToJSONString(*document) : std::nullopt;
+  if (!text) {
+    ZQ_LOG_WARN("Couldn't convert to JSON");
+    return args.Env().Null();
+  }
+  return ZqToHostString(args.Env(), *text);
 }
 
 }  // namespace zq::exports

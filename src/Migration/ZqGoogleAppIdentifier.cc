@@ -27,7 +27,8 @@ ZqGoogleAppIdentifier::ZqGoogleAppIdentifier(std::size_t kind, std::string accou
       typeLabel_(kKinds[kind].label),
       defaultIcon_(kKinds[kind].icon) {}
 
-ZqGoogleAppIdentifier ZqGoogleAppIdentifier::gmailIdentifierWithAccountIdentifier(std::string account) {
+ZqGoogleAppIdentifier ZqGoogleAppIdentifier::gmailIdentifierWithAccountIdentifier(
+    std::string account) {
   return {0, std::move(account)};
 }
 ZqGoogleAppIdentifier ZqGoogleAppIdentifier::googleInboxIdentifierWithAccountIdentifier(
