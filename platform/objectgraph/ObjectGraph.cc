@@ -357,7 +357,20 @@ void Object::removeRelated(std::string_view relationship, Object* object) {
 
 class StoreReader {
  public:
-  StoreReader(Context& context, xmlTextReaderPtr reader) : context_(context), reader_(reader) {}
+  StoreReader(Context& context, xmlTextReaderPtr reader) : context_(context), reader_(reader) {
+    // The file spells entities in upper case and properties in lower case.
+    for (const EntityDescription& entity : context.model_.entities) {
+      entityNames_.push_back(upper(entity.name));
+      std::vector<std::string> attributes;
+      for (const auto& attribute : entity.attributes) attributes.push_back(lower(attribute.name));
+      attributeNames_.push_back(std::move(attributes));
+      std::vector<std::string> relationships;
+      for (const auto& relationship : entity.relationships) {
+        relationships.push_back(lower(relationship.name));
+      }
+      relationshipNames_.push_back(std::move(relationships));
+    }
+  }
 
   bool read(std::string* error) {
     if (!readDocument()) {
@@ -543,7 +556,7 @@ class StoreReader {
     if (!noteId(id)) return false;
     std::optional<std::size_t> entityIndex;
     for (std::size_t i = 0; i < context_.model_.entities.size(); ++i) {
-      if (upper(context_.model_.entities[i].name) == type) entityIndex = i;
+      if (entityNames_[i] == type) entityIndex = i;
     }
     if (!entityIndex) {
       context_.order_.push_back({nullptr, outerXml()});
@@ -575,7 +588,7 @@ class StoreReader {
       if (element == "attribute") {
         std::optional<std::size_t> index;
         for (std::size_t i = 0; i < entity.attributes.size(); ++i) {
-          if (lower(entity.attributes[i].name) == property) index = i;
+          if (attributeNames_[*entityIndex][i] == property) index = i;
         }
         if (!index) {
           object->unknownElements_.push_back(outerXml());
@@ -593,7 +606,7 @@ class StoreReader {
       } else if (element == "relationship") {
         std::optional<std::size_t> index;
         for (std::size_t i = 0; i < entity.relationships.size(); ++i) {
-          if (lower(entity.relationships[i].name) == property) index = i;
+          if (relationshipNames_[*entityIndex][i] == property) index = i;
         }
         if (!index) {
           object->unknownElements_.push_back(outerXml());
@@ -675,6 +688,9 @@ class StoreReader {
   std::unordered_set<std::string> ids_;
   std::unordered_map<std::string, Object*> objectsById_;
   std::vector<Pending> pending_;
+  std::vector<std::string> entityNames_;
+  std::vector<std::vector<std::string>> attributeNames_;
+  std::vector<std::vector<std::string>> relationshipNames_;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -15,9 +15,12 @@ Napi::Value hasPreviousVersion(const ZqArgs& args) {
 
 Napi::Value getMigrationInfo(const ZqArgs& args) {
   const std::optional<std::string> sections = convertToString(args.at(0));
-  const ZqMigration migration;
-  const auto document = migration.documentForSections(sections);
-  const auto text = document ? ZqConvertToJSONString(*document) : std::nullopt;
+  std::optional<std::string> text;
+  {
+    // The document goes before the host string is made: large exports hold one copy less.
+    const auto document = ZqMigration().documentForSections(sections);
+    if (document) text = ZqConvertToJSONString(*document);
+  }
   if (!text) {
     ZQ_LOG_WARN("Couldn't convert to JSON");
     return args.Env().Null();
