@@ -1,0 +1,201 @@
+#include "Migration/ZqMigration.h"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <fstream>
+#include <iterator>
+
+#include "Extensions/NSApplication+ZqExtensions.h"
+#include "Migration/ZqAccounts.h"
+#include "Migration/ZqWorkspaceStates.h"
+#include "Utilities/ZqLog.h"
+
+using velquarin::platform::PlistDictionary;
+using velquarin::platform::PlistValue;
+
+namespace {
+
+constexpr std::array<const char*, 14> kPreferenceKeys = {
+    "DoNotDisturb",
+    "AskForPhotoOptimizationSettings",
+    "AutomaticallyOpenSafeDownloads",
+    "ConvertImagesToFileType",
+    "DisplayStatusItem",
+    "DownloadDestinationPath",
+    "DownloadsAskForDestination",
+    "HideTabBar",
+    "InsertImagesInline",
+    "PrintWithGmailHeader",
+    "ScaleImagesToMaxDimension",
+    "ShowStatusBar",
+    "WebViewTextSizeMultiplier",
+    "DefaultSenderAccountIdentifier",
+};
+
+// Preference files are small; anything beyond this is not one.
+constexpr std::size_t kMaxPreferencesBytes = 16u << 20;
+
+bool fileExists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
+}
+
+// The user's configuration folder (the desktop's counterpart of application support).
+std::optional<std::string> userApplicationSupportDirectory() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') return config;
+  if (auto home = zq_homeDirectory()) return *home + "/.config";
+  return std::nullopt;
+}
+
+std::optional<std::string> readSmallFile(const std::string& path, std::size_t limit) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      static_cast<std::uint64_t>(info.st_size) > limit) {
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() > limit) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<nlohmann::json> ZqJSONFromPlistValue(const PlistValue& value) {
+  switch (value.type()) {
+    case PlistValue::Type::Boolean:
+      return nlohmann::json(*value.asBoolean());
+    case PlistValue::Type::Integer:
+      return nlohmann::json(*value.asInteger());
+    case PlistValue::Type::Real:
+      return nlohmann::json(*value.asReal());
+    case PlistValue::Type::String:
+      return nlohmann::json(*value.asString());
+    case PlistValue::Type::Data:
+    case PlistValue::Type::Date:
+      return std::nullopt;
+    case PlistValue::Type::Array: {
+      nlohmann::json array = nlohmann::json::array();
+      for (const PlistValue& element : *value.asArray()) {
+        auto converted = ZqJSONFromPlistValue(element);
+        if (!converted) return std::nullopt;
+        array.push_back(std::move(*converted));
+      }
+      return array;
+    }
+    case PlistValue::Type::Dictionary: {
+      nlohmann::json object = nlohmann::json::object();
+      for (const auto& [key, element] : *value.asDictionary()) {
+        auto converted = ZqJSONFromPlistValue(element);
+        if (!converted) return std::nullopt;
+        object[key] = std::move(*converted);
+      }
+      return object;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string ZqMigration::previousVersionAppSupportFolder() const {
+  const auto base = userApplicationSupportDirectory();
+  return (base ? *base : zq_temporaryDirectory()) + "/Velquarin 3";
+}
+
+std::string ZqMigration::accountsPath() const {
+  return previousVersionAppSupportFolder() + "/Accounts.xml";
+}
+
+std::string ZqMigration::workspaceStatesPath() const {
+  return previousVersionAppSupportFolder() + "/WorkspaceStates.xml";
+}
+
+std::string ZqMigration::previousPreferencesPath() const {
+  const std::string home = zq_homeDirectory().value_or("~");
+  return home + "/Library/Preferences/" + kPreviousBundleIdentifier + ".plist";
+}
+
+bool ZqMigration::hasPreviousVersion() const {
+  return fileExists(accountsPath());
+}
+
+bool ZqMigration::hasAccounts() const {
+  return !ZqAccounts(accountsPath()).all().empty();
+}
+
+std::optional<nlohmann::json> ZqMigration::accountsAsDictionaries() const {
+  nlohmann::json accounts = nlohmann::json::array();
+  if (!hasPreviousVersion()) return accounts;
+  ZqAccounts store(accountsPath());
+  for (const ZqAccount& account : store.all()) {
+    auto record = account.dictionaryWithValues();
+    if (!record) return std::nullopt;
+    accounts.push_back(std::move(*record));
+  }
+  return accounts;
+}
+
+nlohmann::json ZqMigration::workspaces() const {
+  nlohmann::json workspaces = nlohmann::json::array();
+  if (!hasPreviousVersion()) return workspaces;
+  ZqWorkspaceStates store(workspaceStatesPath());
+  for (const ZqWorkspaceState& state : store.all()) {
+    // A workspace or tab the export cannot describe is left out so the rest still migrates.
+    const zq_graph::Value* active = state.active();
+    if (!active || !active->truth()) {
+      ZQ_LOG_WARN("Skipping workspace state %@ without an active value",
+                  state.object()->objectID());
+      continue;
+    }
+    nlohmann::json tabs = nlohmann::json::array();
+    for (const ZqGoogleAppState& appState : state.appStates()) {
+      const auto text = appState.identifier();
+      const auto identifier =
+          text ? ZqGoogleAppIdentifier::tryIdentifierWithDescription(*text) : std::nullopt;
+      if (!identifier) {
+        ZQ_LOG_WARN("Skipping tab %@ with an unknown app identifier (%@)",
+                    appState.object()->objectID(), text.value_or(""));
+        continue;
+      }
+      tabs.push_back({{"email", identifier->accountIdentifier()}, {"app", identifier->type()}});
+    }
+    workspaces.push_back({{"active?", *active->truth()}, {"tabs", std::move(tabs)}});
+  }
+  return workspaces;
+}
+
+PlistDictionary ZqMigration::userDefaults() const {
+  PlistDictionary preferences;
+  const auto bytes = readSmallFile(previousPreferencesPath(), kMaxPreferencesBytes);
+  const auto parsed = bytes ? velquarin::platform::parsePlistValue(*bytes) : std::nullopt;
+  const PlistDictionary* stored = parsed ? parsed->asDictionary() : nullptr;
+  if (!stored) return preferences;
+  for (const char* key : kPreferenceKeys) {
+    if (auto found = stored->find(key); found != stored->end()) {
+      preferences.emplace(key, found->second);
+    }
+  }
+  return preferences;
+}
+
+std::optional<nlohmann::json> ZqMigration::documentForSections(
+    const std::optional<std::string>& sections) const {
+  const auto wants = [&](const char* section) {
+    return !sections || sections->find(section) != std::string::npos;
+  };
+  nlohmann::json document = nlohmann::json::object();
+  document["has-previous-version?"] = hasPreviousVersion();
+  if (wants("accounts")) {
+    auto accounts = accountsAsDictionaries();
+    if (!accounts) return std::nullopt;
+    document["accounts"] = std::move(*accounts);
+  }
+  if (wants("workspaces")) document["workspaces"] = workspaces();
+  if (wants("prefs")) {
+    auto prefs = ZqJSONFromPlistValue(PlistValue(userDefaults()));
+    if (!prefs) return std::nullopt;
+    document["prefs"] = std::move(*prefs);
+  }
+  return document;
+}

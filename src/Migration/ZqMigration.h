@@ -1,0 +1,36 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+#include "plist/PlistValue.h"
+
+// What the previous major version left: its folder, its two stores and its preferences.
+// Reads only; every call opens the stores afresh.
+class ZqMigration {
+ public:
+  // The previous version's bundle identifier, which names its preferences file.
+  static constexpr const char* kPreviousBundleIdentifier = "io.velquarin.classic";
+
+  std::string previousVersionAppSupportFolder() const;
+  std::string accountsPath() const;
+  std::string workspaceStatesPath() const;
+  std::string previousPreferencesPath() const;
+
+  bool hasPreviousVersion() const;
+  bool hasAccounts() const;
+  // nullopt when an account holds a value JSON cannot carry.
+  std::optional<nlohmann::json> accountsAsDictionaries() const;
+  nlohmann::json workspaces() const;
+  // The carried-over preferences as stored (dates and data included).
+  velquarin::platform::PlistDictionary userDefaults() const;
+
+  // The migration document for a section selection (nullopt selects all); nullopt when it
+  // cannot be written as JSON.
+  std::optional<nlohmann::json> documentForSections(
+      const std::optional<std::string>& sections) const;
+};
+
+// A property-list value as JSON; nullopt for dates and data, which JSON cannot hold.
+std::optional<nlohmann::json> ZqJSONFromPlistValue(const velquarin::platform::PlistValue& value);
