@@ -111,9 +111,10 @@ std::string ZqMigration::workspaceStatesPath() const {
   return previousVersionAppSupportFolder() + "/WorkspaceStates.xml";
 }
 
+// The previous version kept its preferences beside its data, as this version keeps its own.
 std::string ZqMigration::previousPreferencesPath() const {
-  const std::string home = zq_homeDirectory().value_or("~");
-  return home + "/Library/Preferences/" + kPreviousBundleIdentifier + ".plist";
+  return previousVersionAppSupportFolder() + "/Preferences/" + kPreviousBundleIdentifier +
+         ".plist";
 }
 
 bool ZqMigration::hasPreviousVersion() const {

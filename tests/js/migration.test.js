@@ -10,7 +10,7 @@ const { spawnSync } = require('node:child_process');
 const { runChild } = require('./support');
 
 const fixtures = path.resolve(__dirname, '..', 'fixtures', 'migration');
-const PREFS = path.join('Library', 'Preferences', 'io.velquarin.classic.plist');
+const PREFS = path.join('.config', 'Velquarin 3', 'Preferences', 'io.velquarin.classic.plist');
 const keyring = process.env.VELQUARIN_TEST_KEYRING === '1'
   ? false
   : 'needs the private keyring started by scripts/run-tests.sh';
