@@ -1,14 +1,25 @@
 #include "usernotifications/UserNotificationCenter.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 #include "runloop/Clock.h"
+#include "usernotifications/FreedesktopPresenter.h"
 
 namespace velquarin::platform {
 
 UserNotificationCenter& UserNotificationCenter::defaultCenter() {
   // Never destroyed: timers queued on the main queue may outlive static destruction order.
-  static auto* center = new UserNotificationCenter();
+  static auto* center = [] {
+    auto* made = new UserNotificationCenter();
+    // The desktop's notification server shows them, unless the host draws its own.
+    const char* presenter = std::getenv("VELQUARIN_NOTIFICATION_PRESENTER");
+    if (!presenter || std::string_view(presenter) != "none") {
+      made->setPresenter(makeFreedesktopPresenter(*made));
+    }
+    return made;
+  }();
   return *center;
 }
 
@@ -29,6 +40,9 @@ void UserNotificationCenter::deliverNotification(const UserNotificationPtr& noti
   notification->response.reset();
   notification->presented = delegate_ && delegate_->shouldPresent(*this, notification);
   delivered_.push_back(notification);
+  if (presenter_ && notification->presented && notification->identifier) {
+    presenter_->show(*notification);
+  }
   if (delegate_) delegate_->didDeliver(*this, notification);
 }
 
@@ -67,8 +81,14 @@ std::vector<UserNotificationPtr> UserNotificationCenter::scheduledNotifications(
   return list;
 }
 
+void UserNotificationCenter::withdraw(const UserNotificationPtr& notification) {
+  if (presenter_ && notification->presented && notification->identifier) {
+    presenter_->withdraw(*notification->identifier);
+  }
+}
+
 void UserNotificationCenter::removeDeliveredNotification(const UserNotificationPtr& notification) {
-  std::erase(delivered_, notification);
+  if (std::erase(delivered_, notification) > 0) withdraw(notification);
 }
 
 void UserNotificationCenter::removeScheduledNotification(const UserNotificationPtr& notification) {
@@ -80,7 +100,9 @@ void UserNotificationCenter::removeScheduledNotification(const UserNotificationP
 }
 
 void UserNotificationCenter::removeAllDeliveredNotifications() {
+  const std::vector<UserNotificationPtr> removed = std::move(delivered_);
   delivered_.clear();
+  for (const UserNotificationPtr& notification : removed) withdraw(notification);
 }
 
 UserNotificationPtr UserNotificationCenter::findDelivered(const std::string& identifier) const {
@@ -103,10 +125,11 @@ bool UserNotificationCenter::activate(const std::string& identifier, int type,
   return true;
 }
 
-bool UserNotificationCenter::dismiss(const std::string& identifier) {
+bool UserNotificationCenter::dismiss(const std::string& identifier, bool withdraw) {
   const UserNotificationPtr notification = findDelivered(identifier);
   if (!notification) return false;
-  removeDeliveredNotification(notification);
+  std::erase(delivered_, notification);
+  if (withdraw) this->withdraw(notification);
   if (delegate_) delegate_->didDismissAlert(*this, notification);
   return true;
 }

@@ -44,6 +44,15 @@ using UserNotificationPtr = std::shared_ptr<UserNotification>;
 
 class UserNotificationCenter;
 
+// Shows delivered notifications on the desktop. Called on the main thread; must not block.
+class UserNotificationPresenter {
+ public:
+  virtual ~UserNotificationPresenter() = default;
+  // Shows the notification, replacing what is shown for its identifier.
+  virtual void show(const UserNotification& notification) = 0;
+  virtual void withdraw(const std::string& identifier) = 0;
+};
+
 // The application's side of the centre. Every call comes on the main thread.
 class UserNotificationCenterDelegate {
  public:
@@ -74,6 +83,11 @@ class UserNotificationCenter {
   void setDelegate(UserNotificationCenterDelegate* delegate) { delegate_ = delegate; }
   UserNotificationCenterDelegate* delegate() const { return delegate_; }
 
+  // Presented notifications with an identifier are also shown by the presenter.
+  void setPresenter(std::shared_ptr<UserNotificationPresenter> presenter) {
+    presenter_ = std::move(presenter);
+  }
+
   void deliverNotification(const UserNotificationPtr& notification);
   // Delivers at the notification's delivery date (at once when it has none or it has passed).
   void scheduleNotification(const UserNotificationPtr& notification);
@@ -90,7 +104,8 @@ class UserNotificationCenter {
   bool activate(const std::string& identifier, int type,
                 std::optional<std::string> response = std::nullopt);
   // The alert goes away: it leaves the delivered list, then the delegate hears of it.
-  bool dismiss(const std::string& identifier);
+  // `withdraw` false: the desktop closed it already.
+  bool dismiss(const std::string& identifier, bool withdraw = true);
   bool changeResponse(const std::string& identifier, std::string text);
 
  private:
@@ -102,7 +117,10 @@ class UserNotificationCenter {
   UserNotificationPtr findDelivered(const std::string& identifier) const;
   void fire(const UserNotification* key);
 
+  void withdraw(const UserNotificationPtr& notification);
+
   UserNotificationCenterDelegate* delegate_ = nullptr;
+  std::shared_ptr<UserNotificationPresenter> presenter_;
   std::vector<UserNotificationPtr> delivered_;
   std::vector<Scheduled> scheduled_;  // in scheduling order
 };

@@ -127,3 +127,33 @@ TEST_F(UserNotificationCenterTest, RemovingAllDeliveredLeavesScheduledOnes) {
   ASSERT_EQ(center.deliveredNotifications().size(), 1u);
   EXPECT_EQ(*center.deliveredNotifications()[0]->identifier, "z");
 }
+
+namespace {
+
+struct FakePresenter : velquarin::platform::UserNotificationPresenter {
+  std::vector<std::string> calls;
+  void show(const UserNotification& n) override { calls.push_back("show " + *n.title); }
+  void withdraw(const std::string& identifier) override { calls.push_back("close " + identifier); }
+};
+
+}  // namespace
+
+TEST_F(UserNotificationCenterTest, ThePresenterShowsReplacesAndClosesPresentedNotifications) {
+  auto presenter = std::make_shared<FakePresenter>();
+  center.setPresenter(presenter);
+  center.deliverNotification(make("a", "one"));
+  center.deliverNotification(make("a", "two"));  // replaced in place, not closed first
+  recorder.present = false;
+  center.deliverNotification(make("hidden", "hidden"));
+  recorder.present = true;
+  center.deliverNotification(make("b", "three"));
+  center.deliverNotification(make("c", "four"));
+  center.dismiss("b", false);  // the desktop closed it itself
+  center.dismiss("c");
+  center.removeDeliveredNotification(center.deliveredNotifications()[0]);
+  center.deliverNotification(make("d", "five"));
+  center.removeAllDeliveredNotifications();
+  EXPECT_EQ(presenter->calls,
+            (std::vector<std::string>{"show one", "show two", "show three", "show four", "close c",
+                                      "close a", "show five", "close d"}));
+}
