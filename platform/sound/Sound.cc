@@ -72,8 +72,11 @@ class AlsaOutput final : public Output {
   }
 
   void write(const float* frames, sf_count_t count, const std::atomic<bool>& stop) override {
+    // Small pieces: a blocking write lasts a few milliseconds, so a stop is seen soon.
+    constexpr sf_count_t kPieceFrames = 256;
     while (count > 0 && !stop) {
-      snd_pcm_sframes_t written = snd_pcm_writei(pcm_.get(), frames, count);
+      snd_pcm_sframes_t written = snd_pcm_writei(
+          pcm_.get(), frames, static_cast<snd_pcm_uframes_t>(std::min(count, kPieceFrames)));
       if (written < 0) written = snd_pcm_recover(pcm_.get(), static_cast<int>(written), 1);
       if (written < 0) return;
       frames += written * channels_;
