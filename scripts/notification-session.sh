@@ -12,7 +12,7 @@ if [ -z "${VELQUARIN_NOTIFICATION_SESSION_INNER:-}" ]; then
   mkdir -p "$sandbox/home" "$sandbox/tmp" "$sandbox/run"
   chmod 700 "$sandbox/run"
   status=0
-  env -u VELQUARIN_TEST_NOTIFICATION_SERVER -u VELQUARIN_TEST_NOTIFICATION_SERVER_PID \
+  env -u VELQUARIN_TEST_NOTIFICATION_SERVER -u VELQUARIN_TEST_NOTIFICATION_SERVER_PIDFILE \
     HOME="$sandbox/home" XDG_CONFIG_HOME="$sandbox/home/.config" \
     XDG_CACHE_HOME="$sandbox/home/.cache" XDG_DATA_HOME="$sandbox/home/.local/share" \
     XDG_RUNTIME_DIR="$sandbox/run" TMPDIR="$sandbox/tmp" VELQUARIN_NOTIFICATION_SESSION_INNER=1 \

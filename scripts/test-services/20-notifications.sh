@@ -1,7 +1,8 @@
 # A freedesktop notification server for the notification tests: dunst on a virtual X display
 # (Xvfb), on this private session bus. Exports VELQUARIN_TEST_NOTIFICATION_SERVER=1 once dunst
 # owns org.freedesktop.Notifications (the tests that need it skip without it), and the
-# display and dunst's process id.
+# display, the configuration and the file holding dunst's process id (a test that restarts the
+# server writes the new one there, so the clean-up stops whichever runs).
 
 velquarin_start_notification_server() {
   local log="${TMPDIR:-/tmp}/dunst.log"
@@ -60,9 +61,11 @@ velquarin_start_notification_server() {
 [urgency_critical]
     timeout = 0
 CONF
+  local pidfile="${TMPDIR:-/tmp}/dunst.pid"
   DISPLAY=":$display" dunst -config "$config" >"$log" 2>&1 &
   dpid=$!
-  CLEANUP+=("kill $dpid 2>/dev/null; wait $dpid 2>/dev/null")
+  echo "$dpid" >"$pidfile"
+  CLEANUP+=("kill \$(cat '$pidfile') 2>/dev/null; wait $dpid 2>/dev/null")
   for ((i = 0; i < 100; i++)); do
     if ! kill -0 "$dpid" 2>/dev/null; then
       echo "notifications: dunst exited:" >&2
@@ -74,7 +77,7 @@ CONF
     if [ "$owner" = "(true,)" ]; then
       export VELQUARIN_TEST_NOTIFICATION_SERVER=1
       export VELQUARIN_TEST_NOTIFICATION_DISPLAY=":$display"
-      export VELQUARIN_TEST_NOTIFICATION_SERVER_PID=$dpid
+      export VELQUARIN_TEST_NOTIFICATION_SERVER_PIDFILE=$pidfile
       export VELQUARIN_TEST_DUNST_CONFIG=$config
       return 0
     fi

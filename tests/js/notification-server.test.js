@@ -4,6 +4,7 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const { execFileSync, spawn } = require('node:child_process');
+const fs = require('node:fs');
 const path = require('node:path');
 const { loadModule, loadPlatform, runChild } = require('./support');
 
@@ -12,6 +13,11 @@ const skip = haveServer ? false : 'no notification server on the test bus (dunst
 
 const dunstctl = (...args) => execFileSync('dunstctl', args, { encoding: 'utf8' }).trim();
 const displayed = () => Number(dunstctl('count', 'displayed'));
+// Asked on the bus, not through dunstctl, which would have the bus start a server of its own.
+const serverOnBus = () =>
+  execFileSync('gdbus', ['call', '--session', '--dest', 'org.freedesktop.DBus',
+    '--object-path', '/org/freedesktop/DBus', '--method', 'org.freedesktop.DBus.NameHasOwner',
+    'org.freedesktop.Notifications'], { encoding: 'utf8' }).includes('true');
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 async function until(what, condition, timeoutMs = 5000) {
@@ -85,21 +91,18 @@ test('a restarted server keeps showing notifications and reporting clicks', { sk
   const native = loadModule();
   const calls = [];
   native.setNotificationCallbackFunction((...args) => calls.push(args));
-  const old = Number(process.env.VELQUARIN_TEST_NOTIFICATION_SERVER_PID);
+  const pidfile = process.env.VELQUARIN_TEST_NOTIFICATION_SERVER_PIDFILE;
+  const old = Number(fs.readFileSync(pidfile, 'utf8'));
   process.kill(old, 'SIGTERM');
-  await sleep(300);
+  await until('the old server to leave the bus', () => !serverOnBus());
   const dunst = spawn('dunst', ['-config', process.env.VELQUARIN_TEST_DUNST_CONFIG], {
     env: { ...process.env, DISPLAY: process.env.VELQUARIN_TEST_NOTIFICATION_DISPLAY },
     stdio: 'ignore',
   });
+  fs.writeFileSync(pidfile, String(dunst.pid)); // the session's clean-up stops this one now
+  dunst.unref();
   try {
-    await until('the new server', () => {
-      try {
-        return displayed() === 0;
-      } catch {
-        return false;
-      }
-    });
+    await until('the new server', serverOnBus);
     await sleep(200);
     native.deliverUserNotification('after-restart', 'Hi', null, 'b', null, false, null, false, null, null);
     await until('the notification on the new server', () => displayed() === 1);
@@ -109,9 +112,6 @@ test('a restarted server keeps showing notifications and reporting clicks', { sk
   } finally {
     native.removeUserNotifications();
     native.setNotificationCallbackFunction(() => {});
-    // The server stays up for the rest of the run; the session's clean-up cannot see it.
-    process.env.VELQUARIN_TEST_NOTIFICATION_SERVER_PID = String(dunst.pid);
-    dunst.unref();
   }
 });
 

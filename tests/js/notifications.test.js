@@ -5,6 +5,9 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const { loadModule, loadPlatform } = require('./support');
 
+// The in-process centre only: the desktop's server is notification-server.test.js's, which may
+// be running at the same time.
+process.env.VELQUARIN_NOTIFICATION_PRESENTER = 'none';
 const native = loadModule();
 const platform = loadPlatform();
 
