@@ -11,6 +11,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -101,11 +102,14 @@ class Presenter final : public UserNotificationPresenter {
 
  private:
   // What the bus thread knows of a notification it showed for an identifier.
+  // One Notify call at a time per identifier: a show that comes while one is unanswered
+  // waits (only the latest), so a reused identifier always replaces and never piles up.
   struct Entry {
-    std::uint64_t token = 0;      // the Notify call the server id will come from
+    std::uint64_t token = 0;      // the unanswered Notify call, 0 when none
     std::uint32_t serverId = 0;   // 0 until the server answered
     bool closeWhenKnown = false;  // withdrawn before the server answered
     bool activated = false;       // a later close is the server's, not the user's dismissal
+    std::optional<UserNotification> waiting;
   };
 
   void post(Command command) {
@@ -254,11 +258,18 @@ class Presenter final : public UserNotificationPresenter {
   }
 
   void notify(const UserNotification& n) {
-    const std::string& identifier = *n.identifier;
-    Entry& entry = entries_[identifier];
-    const std::uint32_t replaces = entry.serverId;
-    entry.token = ++nextToken_;
+    Entry& entry = entries_[*n.identifier];
     entry.closeWhenKnown = false;
+    if (entry.token != 0) {
+      entry.waiting = n;
+      return;
+    }
+    send(entry, n);
+  }
+
+  void send(Entry& entry, const UserNotification& n) {
+    const std::string& identifier = *n.identifier;
+    const std::uint32_t replaces = entry.serverId;
     entry.activated = false;
 
     sd_bus_message* raw = nullptr;
@@ -295,14 +306,14 @@ class Presenter final : public UserNotificationPresenter {
     }
     r = r < 0 ? r : sd_bus_message_close_container(call.get());
     r = r < 0 ? r : sd_bus_message_append(call.get(), "i", -1);
-    if (r < 0) return;
-    if (sd_bus_call_async(bus_.get(), nullptr, call.get(), &Presenter::onNotifyReply, this,
-                          kCallTimeoutUsec) < 0) {
+    if (r < 0 || sd_bus_call_async(bus_.get(), nullptr, call.get(), &Presenter::onNotifyReply, this,
+                                   kCallTimeoutUsec) < 0) {
       return;
     }
     // The reply carries the call's cookie: that is how it finds the entry it answers.
     std::uint64_t cookie = 0;
     if (sd_bus_message_get_cookie(call.get(), &cookie) >= 0) {
+      entry.token = ++nextToken_;
       pendingCalls_[cookie] = {identifier, entry.token};
     }
   }
@@ -315,8 +326,9 @@ class Presenter final : public UserNotificationPresenter {
   void close(const std::string& identifier) {
     const auto it = entries_.find(identifier);
     if (it == entries_.end()) return;
-    if (it->second.serverId == 0) {
+    if (it->second.token != 0) {
       it->second.closeWhenKnown = true;
+      it->second.waiting.reset();
       return;
     }
     closeOnServer(it->second.serverId);
@@ -344,23 +356,34 @@ class Presenter final : public UserNotificationPresenter {
                           (error && error->message ? error->message : "unknown error"));
       }
       const auto it = entries_.find(identifier);
-      if (it != entries_.end() && it->second.token == token) entries_.erase(it);
+      if (it != entries_.end() && it->second.token == token) {
+        byServerId_.erase(it->second.serverId);
+        entries_.erase(it);
+      }
       return 0;
     }
     std::uint32_t serverId = 0;
-    if (sd_bus_message_read(reply, "u", &serverId) < 0 || serverId == 0) return 0;
+    if (sd_bus_message_read(reply, "u", &serverId) < 0) serverId = 0;
     const auto it = entries_.find(identifier);
     if (it == entries_.end() || it->second.token != token) {
-      // Replaced or withdrawn while the server was answering: nothing of ours should stay up.
-      if (it == entries_.end() || it->second.serverId != serverId) closeOnServer(serverId);
+      // Forgotten meanwhile (the server changed): nothing of ours should stay up.
+      if (serverId != 0) closeOnServer(serverId);
       return 0;
     }
-    if (it->second.serverId != 0 && it->second.serverId != serverId) {
-      byServerId_.erase(it->second.serverId);
+    Entry& entry = it->second;
+    entry.token = 0;
+    if (serverId != 0) {
+      if (entry.serverId != 0 && entry.serverId != serverId) byServerId_.erase(entry.serverId);
+      entry.serverId = serverId;
+      byServerId_[serverId] = identifier;
     }
-    it->second.serverId = serverId;
-    byServerId_[serverId] = identifier;
-    if (it->second.closeWhenKnown) close(identifier);
+    if (entry.closeWhenKnown) {
+      close(identifier);
+    } else if (entry.waiting) {
+      const UserNotification next = std::move(*entry.waiting);
+      entry.waiting.reset();
+      send(entry, next);
+    }
     return 0;
   }
 

@@ -29,7 +29,7 @@ velquarin_start_notification_server() {
   # A display number nobody uses: Xvfb picks one and writes it to the descriptor it is given.
   local display_file="${TMPDIR:-/tmp}/xvfb.display"
   : >"$display_file"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$display_file" >"$xlog" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$xlog" 2>&1 &
   xpid=$!
   CLEANUP+=("kill $xpid 2>/dev/null; wait $xpid 2>/dev/null")
   display=""
@@ -54,6 +54,7 @@ velquarin_start_notification_server() {
     show_indicators = no
     sticky_history = no
     history_length = 20
+    notification_limit = 20
 [urgency_low]
     timeout = 0
 [urgency_normal]
