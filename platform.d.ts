@@ -556,6 +556,86 @@ declare namespace VelquarinPlatform {
    * @category Menus and status bar
    */
   function renderStatusBar(scale?: number): Buffer;
+
+  /** A notification as the user-notification centre holds it. */
+  interface UserNotificationInfo {
+    /** The key the host and the module find it by. */
+    identifier: string | null;
+    /** The title (the summary line). */
+    title: string | null;
+    /** The subtitle. */
+    subtitle: string | null;
+    /** The body. */
+    informativeText: string | null;
+    /** The name of the sound played with it. */
+    soundName: string | null;
+    /** Whether it shows an action button. */
+    hasActionButton: boolean;
+    /** The action button's title (null: the desktop's default). */
+    actionButtonTitle: string | null;
+    /** Whether it has a reply field. */
+    hasReplyButton: boolean;
+    /** The reply field's hint text. */
+    responsePlaceholder: string | null;
+    /** When it is (scheduled) or was (delivered) delivered, in seconds since the Unix epoch. */
+    deliveryDate: number | null;
+    /** Whether the application let it be shown. */
+    presented: boolean;
+    /** How the user last acted on it (0 not at all). */
+    activationType: number;
+    /** The text of its reply field. */
+    response: string | null;
+  }
+
+  /**
+   * The delivered notifications, oldest first.
+   * @returns the notifications.
+   * @category User notifications
+   */
+  function deliveredUserNotifications(): UserNotificationInfo[];
+
+  /**
+   * The notifications waiting for their delivery date (the clock delivers them), in
+   * scheduling order.
+   * @returns the notifications.
+   * @category User notifications
+   */
+  function scheduledUserNotifications(): UserNotificationInfo[];
+
+  /**
+   * Acts as the user on a delivered notification.
+   * @param identifier the notification's identifier.
+   * @param type 1 body clicked, 2 action button, 3 replied, 4 additional action; other
+   * int32 values are passed on as they are.
+   * @param response the reply text, kept from before when missing.
+   * @returns false when no delivered notification has that identifier.
+   * @category User notifications
+   */
+  function activateUserNotification(identifier: string, type: number, response?: string | null): boolean;
+
+  /**
+   * Closes a delivered notification's alert as the user would; it leaves the delivered list.
+   * @param identifier the notification's identifier.
+   * @returns false when no delivered notification has that identifier.
+   * @category User notifications
+   */
+  function dismissUserNotification(identifier: string): boolean;
+
+  /**
+   * Types into a delivered notification's reply field as the user would.
+   * @param identifier the notification's identifier.
+   * @param text the whole text of the field.
+   * @returns false when no delivered notification has that identifier.
+   * @category User notifications
+   */
+  function changeUserNotificationResponse(identifier: string, text: string): boolean;
+
+  /**
+   * The sound files playing now, in the order they started.
+   * @returns their paths.
+   * @category Sounds
+   */
+  function playingSounds(): string[];
 }
 
 export = VelquarinPlatform;
