@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "bundle/Bundle.h"
+#include "files/FileDescriptor.h"
 #include "notificationcenter/NotificationCenter.h"
 #include "runloop/MainQueue.h"
 
@@ -98,26 +99,6 @@ std::string fileNameOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-  ~FileDescriptor() { reset(); }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  // Closes now; false when close reports a failure (a write that did not make it).
-  bool reset() {
-    if (fd_ < 0) return true;
-    const bool ok = ::close(fd_) == 0;
-    fd_ = -1;
-    return ok;
-  }
-
- private:
-  int fd_;
-};
 
 // The advisory lock that writers of one domain take. A lock held elsewhere for longer than
 // a couple of seconds is given up on: a hung process must not freeze this one.

@@ -1,4 +1,5 @@
 #include "loginitems/LoginItems.h"
+#include "files/FileDescriptor.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -29,25 +30,6 @@ struct GFreeDeleter {
   void operator()(void* memory) const { g_free(memory); }
 };
 using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-  ~FileDescriptor() { reset(); }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  bool reset() {
-    if (fd_ < 0) return true;
-    const bool ok = ::close(fd_) == 0;
-    fd_ = -1;
-    return ok;
-  }
-
- private:
-  int fd_;
-};
 
 std::string errorText(int error) {
   return std::strerror(error);

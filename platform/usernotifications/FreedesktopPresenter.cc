@@ -18,6 +18,7 @@
 #include <variant>
 
 #include "bundle/Bundle.h"
+#include "files/FileDescriptor.h"
 #include "logging/Log.h"
 #include "runloop/MainQueue.h"
 #include "sound/Sound.h"
@@ -60,20 +61,6 @@ class BusError {
 
  private:
   sd_bus_error error_ = SD_BUS_ERROR_NULL;
-};
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
 };
 
 struct Show {
