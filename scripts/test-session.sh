@@ -20,5 +20,5 @@ done
 
 status=0
 ctest --test-dir "$BUILD_DIR" --output-on-failure || status=1
-node --test --test-reporter=spec tests/js/ || status=1
+node --test tests/js/ || status=1
 exit $status

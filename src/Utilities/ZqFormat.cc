@@ -17,7 +17,7 @@ struct Overloaded : Ts... {
 // Widths and precisions from a format are capped so a log line stays a log line.
 constexpr int kMaxWidth = 512;
 
-struct Spec {
+struct Directive {
   std::string_view flags;  // within the format text
   int width = -1;
   int precision = -1;
@@ -34,27 +34,28 @@ int readNumber(const char*& p) {
   return value;
 }
 
-std::string pad(std::string text, const Spec& spec) {
-  const int width = std::min(spec.width, kMaxWidth);
+std::string pad(std::string text, const Directive& directive) {
+  const int width = std::min(directive.width, kMaxWidth);
   if (width > 0 && static_cast<int>(text.size()) < width) {
-    const bool left = spec.flags.find('-') != std::string_view::npos;
+    const bool left = directive.flags.find('-') != std::string_view::npos;
     const std::string fill(width - text.size(), ' ');
     text = left ? text + fill : fill + text;
   }
   return text;
 }
 
-std::string numeric(const Spec& spec, const ZqFormatArg& arg) {
-  std::string format = "%" + std::string(spec.flags);
-  if (spec.width >= 0) format += std::to_string(std::min(spec.width, kMaxWidth));
-  if (spec.precision >= 0) format += "." + std::to_string(std::min(spec.precision, kMaxWidth));
+std::string numeric(const Directive& directive, const ZqFormatArg& arg) {
+  std::string format = "%" + std::string(directive.flags);
+  if (directive.width >= 0) format += std::to_string(std::min(directive.width, kMaxWidth));
+  if (directive.precision >= 0)
+    format += "." + std::to_string(std::min(directive.precision, kMaxWidth));
   char buffer[1100];
-  switch (spec.conversion) {
+  switch (directive.conversion) {
     case 'd':
     case 'i': {
       format += "lld";
       auto value = arg.asSigned();
-      if (!value) return pad(arg.describe(), spec);
+      if (!value) return pad(arg.describe(), directive);
       std::snprintf(buffer, sizeof buffer, format.c_str(), *value);
       return buffer;
     }
@@ -63,44 +64,45 @@ std::string numeric(const Spec& spec, const ZqFormatArg& arg) {
     case 'X':
     case 'o': {
       format += "ll";
-      format += spec.conversion;
+      format += directive.conversion;
       auto value = arg.asUnsigned();
-      if (!value) return pad(arg.describe(), spec);
+      if (!value) return pad(arg.describe(), directive);
       std::snprintf(buffer, sizeof buffer, format.c_str(), *value);
       return buffer;
     }
     default: {
-      format += spec.conversion;
+      format += directive.conversion;
       auto value = arg.asDouble();
-      if (!value) return pad(arg.describe(), spec);
+      if (!value) return pad(arg.describe(), directive);
       std::snprintf(buffer, sizeof buffer, format.c_str(), *value);
       return buffer;
     }
   }
 }
 
-std::string render(const Spec& spec, const ZqFormatArg& arg) {
-  switch (spec.conversion) {
+std::string render(const Directive& directive, const ZqFormatArg& arg) {
+  switch (directive.conversion) {
     case '@':
     case 's': {
       std::string text = arg.describe();
-      if (spec.precision >= 0 && static_cast<std::size_t>(spec.precision) < text.size()) {
-        text.resize(spec.precision);
+      if (directive.precision >= 0 && static_cast<std::size_t>(directive.precision) < text.size()) {
+        text.resize(directive.precision);
       }
-      return pad(std::move(text), spec);
+      return pad(std::move(text), directive);
     }
     case 'c': {
       auto value = arg.asUnsigned();
-      return pad(value ? std::string(1, static_cast<char>(*value & 0xff)) : arg.describe(), spec);
+      return pad(value ? std::string(1, static_cast<char>(*value & 0xff)) : arg.describe(),
+                 directive);
     }
     case 'p': {
       auto value = arg.asUnsigned();
       char buffer[32];
       std::snprintf(buffer, sizeof buffer, "0x%llx", value.value_or(0));
-      return pad(buffer, spec);
+      return pad(buffer, directive);
     }
     default:
-      return numeric(spec, arg);
+      return numeric(directive, arg);
   }
 }
 
@@ -110,30 +112,30 @@ bool isConversion(char c) {
 
 // Parses the conversion after '%'; returns false (leaving the text as it is) when the
 // sequence is not one the formatter knows.
-bool parseSpec(const char*& p, Spec& spec) {
+bool parseDirective(const char*& p, Directive& directive) {
   const char* start = p;
   if (*p >= '1' && *p <= '9') {
     const char* q = p;
     int position = readNumber(q);
     if (*q == '$') {
-      spec.position = position;
+      directive.position = position;
       p = q + 1;
     }
   }
   const char* flags = p;
   while (*p && std::strchr("-+ #0", *p)) ++p;
-  spec.flags = std::string_view(flags, static_cast<std::size_t>(p - flags));
-  if (*p >= '0' && *p <= '9') spec.width = readNumber(p);
+  directive.flags = std::string_view(flags, static_cast<std::size_t>(p - flags));
+  if (*p >= '0' && *p <= '9') directive.width = readNumber(p);
   if (*p == '.') {
     ++p;
-    spec.precision = readNumber(p);
+    directive.precision = readNumber(p);
   }
   while (*p && std::strchr("hlqLzjt", *p)) ++p;  // length modifiers: types come with the args
   if (!isConversion(*p)) {
     p = start;
     return false;
   }
-  spec.conversion = *p++;
+  directive.conversion = *p++;
   return true;
 }
 
@@ -214,18 +216,18 @@ std::string ZqFormatArgs(const char* format, std::span<const ZqFormatArg> args) 
       ++p;
       continue;
     }
-    Spec spec;
-    if (!parseSpec(p, spec)) {
+    Directive directive;
+    if (!parseDirective(p, directive)) {
       out += '%';
       continue;
     }
-    const ZqFormatArg& arg = take(spec.position);
+    const ZqFormatArg& arg = take(directive.position);
     // The common plain forms without a temporary string.
-    if (spec.flags.empty() && spec.width < 0 && spec.precision < 0 &&
-        arg.appendPlain(spec.conversion, out)) {
+    if (directive.flags.empty() && directive.width < 0 && directive.precision < 0 &&
+        arg.appendPlain(directive.conversion, out)) {
       continue;
     }
-    out += render(spec, arg);
+    out += render(directive, arg);
   }
   return out;
 }
