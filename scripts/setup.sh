@@ -24,14 +24,14 @@ install_system_packages() {
   [ -z "${missing// /}" ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
     echo "Missing Debian packages. Run as root, then run this script again:" >&2
-    echo "  apt-get update && apt-get install -y --no-install-recommends $missing" >&2
+    echo "  apt-get update && apt-get install -y $missing" >&2
     exit 1
   fi
   echo "Installing Debian packages: $missing"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   # shellcheck disable=SC2086
-  apt-get install -y -qq --no-install-recommends $missing
+  apt-get install -y -qq $missing
 }
 
 install_npm_packages() {
