@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "bundle/Bundle.h"
+#include "files/Directories.h"
 #include "files/FileDescriptor.h"
 #include "notificationcenter/NotificationCenter.h"
 #include "runloop/MainQueue.h"
@@ -79,16 +80,6 @@ const char* levelName(DefaultsLogLevel level) {
 }
 
 // Creates `path` and its missing parents, private to the user.
-bool makeDirectories(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  const auto slash = path.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !makeDirectories(path.substr(0, slash))) {
-    return false;
-  }
-  return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 std::string parentOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -381,7 +372,7 @@ bool UserDefaults::flushLocked(Log& log) {
     return true;
   }
   const std::string folder = parentOf(path_);
-  if (!makeDirectories(folder)) {
+  if (!makePrivateDirectories(folder)) {
     log.push_back({DefaultsLogLevel::Error, "Cannot create the defaults folder " + folder + " (" +
                                                 errorText(errno) + "); changes stay pending."});
     return false;

@@ -1,4 +1,5 @@
 #include "loginitems/LoginItems.h"
+#include "files/Directories.h"
 #include "files/FileDescriptor.h"
 
 #include <dirent.h>
@@ -65,16 +66,6 @@ std::optional<std::string> keyValue(GKeyFile* file, const char* key) {
   if (error) g_error_free(error);
   if (!value) return std::nullopt;
   return std::string(value.get());
-}
-
-bool makeDirectories(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  const auto slash = path.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !makeDirectories(path.substr(0, slash))) {
-    return false;
-  }
-  return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 std::string safeFileStem(const std::string& stem) {
@@ -216,7 +207,7 @@ std::string LoginItems::insertFirst(const LoginItemEntry& entry) const {
   GCharPtr data(g_key_file_to_data(keys.get(), &length, nullptr));
   if (!data) return "cannot write the desktop entry";
 
-  if (!makeDirectories(folder_)) return "cannot create " + folder_ + ": " + errorText(errno);
+  if (!makePrivateDirectories(folder_)) return "cannot create " + folder_ + ": " + errorText(errno);
   std::string temporary = folder_ + "/.login-item.XXXXXX";
   FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
   if (!fd) return "cannot create a file in " + folder_ + ": " + errorText(errno);
