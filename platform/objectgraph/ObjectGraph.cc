@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <mutex>
 #include <unordered_set>
@@ -537,7 +538,7 @@ class StoreReader {
 
   bool noteId(const std::string& id) {
     if (id.empty()) return fail("an object without id");
-    if (!ids_.insert(id).second) return fail("duplicate object id " + id);
+    if (objectsById_.contains(id)) return fail("duplicate object id " + id);
     // Keep new ids clear of every "z<number>" id in the file.
     if (id.size() > 1 && id[0] == 'z') {
       std::uint64_t number = 0;
@@ -559,16 +560,19 @@ class StoreReader {
       if (entityNames_[i] == type) entityIndex = i;
     }
     if (!entityIndex) {
-      context_.order_.push_back({nullptr, outerXml()});
+      // Known by id (for the duplicate check) but not a target any reference may name.
+      unknownIds_.push_back(id);
+      objectsById_.emplace(unknownIds_.back(), nullptr);
+      context_.order_.push_back({nullptr, std::make_unique<std::string>(outerXml())});
       return skip();
     }
     const EntityDescription& entity = context_.model_.entities[*entityIndex];
     context_.objects_.push_back(
         std::unique_ptr<Object>(new Object(&context_, *entityIndex, &entity, id)));
     Object* object = context_.objects_.back().get();
-    objectsById_.emplace(id, object);
+    objectsById_.emplace(object->id_, object);
     context_.byEntity_[*entityIndex].push_back(object);
-    context_.order_.push_back({object, {}});
+    context_.order_.push_back({object, nullptr});
     if (xmlTextReaderIsEmptyElement(reader_)) return advance();
 
     const int depth = xmlTextReaderDepth(reader_);
@@ -636,19 +640,20 @@ class StoreReader {
         if (start == std::string_view::npos) break;
         refs.remove_prefix(start);
         const auto end = std::min(refs.find_first_of(" \t\n\r"), refs.size());
-        const std::string ref(refs.substr(0, end));
+        const std::string_view ref = refs.substr(0, end);
         refs.remove_prefix(end);
         const auto found = objectsById_.find(ref);
-        if (found == objectsById_.end()) {
-          return fail("dangling reference " + ref + " in " + object->id_);
+        if (found == objectsById_.end() || !found->second) {
+          return fail("dangling reference " + std::string(ref) + " in " + object->id_);
         }
         Object* target = found->second;
         if (target == object) return fail("object " + object->id_ + " refers to itself");
         if (target->entity_->name != description.destination) {
-          return fail("reference " + ref + " of " + object->id_ + " has the wrong entity");
+          return fail("reference " + std::string(ref) + " of " + object->id_ +
+                      " has the wrong entity");
         }
         if (std::find(list.begin(), list.end(), target) != list.end()) {
-          return fail("reference " + ref + " listed twice in " + object->id_);
+          return fail("reference " + std::string(ref) + " listed twice in " + object->id_);
         }
         list.push_back(target);
       }
@@ -685,8 +690,9 @@ class StoreReader {
   xmlTextReaderPtr reader_;
   std::string error_;
   std::string parseError_;
-  std::unordered_set<std::string> ids_;
-  std::unordered_map<std::string, Object*> objectsById_;
+  // Keys view the objects' own ids (and unknownIds_), which outlive the reader.
+  std::unordered_map<std::string_view, Object*> objectsById_;
+  std::deque<std::string> unknownIds_;
   std::vector<Pending> pending_;
   std::vector<std::string> entityNames_;
   std::vector<std::vector<std::string>> attributeNames_;
@@ -791,7 +797,7 @@ Object* Context::insert(std::string_view entity) {
       new Object(this, *index, &model_.entities[*index], "z" + std::to_string(nextObjectID_++))));
   Object* object = objects_.back().get();
   byEntity_[*index].push_back(object);
-  order_.push_back({object, {}});
+  order_.push_back({object, nullptr});
   changed_ = true;
   return object;
 }
@@ -846,7 +852,7 @@ std::string Context::serialize() const {
   ok = ok && xmlTextWriterEndElement(w) >= 0;
   for (const Item& item : order_) {
     if (!item.object) {
-      ok = ok && xmlTextWriterWriteRaw(w, text(item.unknownXml)) >= 0;
+      ok = ok && xmlTextWriterWriteRaw(w, text(*item.unknownXml)) >= 0;
       continue;
     }
     const Object& object = *item.object;

@@ -172,8 +172,8 @@ class Context {
   friend class Object;
   friend class StoreReader;
   struct Item {
-    Object* object = nullptr;  // or
-    std::string unknownXml;    // an object of an entity the model does not know
+    Object* object = nullptr;                 // or
+    std::unique_ptr<std::string> unknownXml;  // an object of an entity the model does not know
   };
   void clear();
   void markChanged() { changed_ = true; }

@@ -2,7 +2,6 @@
 #include "Migration/ZqAccounts.h"
 #include "Migration/ZqMigration.h"
 #include "Utilities/ZqConvert.h"
-#include "Utilities/ZqJSON.h"
 #include "Utilities/ZqLog.h"
 
 namespace zq::exports {
@@ -15,17 +14,12 @@ Napi::Value hasPreviousVersion(const ZqArgs& args) {
 
 Napi::Value getMigrationInfo(const ZqArgs& args) {
   const std::optional<std::string> sections = convertToString(args.at(0));
-  std::optional<std::string> text;
-  {
-    // The document goes before the host string is made: large exports hold one copy less.
-    const auto document = ZqMigration().documentForSections(sections);
-    if (document) text = ZqConvertToJSONString(*document);
-  }
+  const auto text = ZqMigration().documentTextForSections(sections);
   if (!text) {
     ZQ_LOG_WARN("Couldn't convert to JSON");
     return args.Env().Null();
   }
-  return ZqToHostString(args.Env(), *text);
+  return ZqToHostString(args.Env(), text->view());
 }
 
 }  // namespace zq::exports

@@ -1,5 +1,6 @@
 #include "Migration/ZqMigration.h"
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <array>
@@ -113,8 +114,7 @@ std::string ZqMigration::workspaceStatesPath() const {
 
 // The previous version kept its preferences beside its data, as this version keeps its own.
 std::string ZqMigration::previousPreferencesPath() const {
-  return previousVersionAppSupportFolder() + "/Preferences/" + kPreviousBundleIdentifier +
-         ".plist";
+  return previousVersionAppSupportFolder() + "/Preferences/" + kPreviousBundleIdentifier + ".plist";
 }
 
 bool ZqMigration::hasPreviousVersion() const {
@@ -125,21 +125,18 @@ bool ZqMigration::hasAccounts() const {
   return !ZqAccounts(accountsPath()).all().empty();
 }
 
-std::optional<nlohmann::json> ZqMigration::accountsAsDictionaries() const {
-  nlohmann::json accounts = nlohmann::json::array();
-  if (!hasPreviousVersion()) return accounts;
+bool ZqMigration::eachAccountRecord(const RecordSink& sink) const {
+  if (!hasPreviousVersion()) return true;
   ZqAccounts store(accountsPath());
   for (const ZqAccount& account : store.all()) {
     auto record = account.dictionaryWithValues();
-    if (!record) return std::nullopt;
-    accounts.push_back(std::move(*record));
+    if (!record || !sink(std::move(*record))) return false;
   }
-  return accounts;
+  return true;
 }
 
-nlohmann::json ZqMigration::workspaces() const {
-  nlohmann::json workspaces = nlohmann::json::array();
-  if (!hasPreviousVersion()) return workspaces;
+bool ZqMigration::eachWorkspace(const RecordSink& sink) const {
+  if (!hasPreviousVersion()) return true;
   ZqWorkspaceStates store(workspaceStatesPath());
   for (const ZqWorkspaceState& state : store.all()) {
     // A workspace or tab the export cannot describe is left out so the rest still migrates.
@@ -161,8 +158,27 @@ nlohmann::json ZqMigration::workspaces() const {
       }
       tabs.push_back({{"email", identifier->accountIdentifier()}, {"app", identifier->type()}});
     }
-    workspaces.push_back({{"active?", *active->truth()}, {"tabs", std::move(tabs)}});
+    if (!sink({{"active?", *active->truth()}, {"tabs", std::move(tabs)}})) return false;
   }
+  return true;
+}
+
+std::optional<nlohmann::json> ZqMigration::accountsAsDictionaries() const {
+  nlohmann::json accounts = nlohmann::json::array();
+  const bool ok = eachAccountRecord([&](nlohmann::json&& record) {
+    accounts.push_back(std::move(record));
+    return true;
+  });
+  if (!ok) return std::nullopt;
+  return accounts;
+}
+
+nlohmann::json ZqMigration::workspaces() const {
+  nlohmann::json workspaces = nlohmann::json::array();
+  eachWorkspace([&](nlohmann::json&& workspace) {
+    workspaces.push_back(std::move(workspace));
+    return true;
+  });
   return workspaces;
 }
 
@@ -199,4 +215,71 @@ std::optional<nlohmann::json> ZqMigration::documentForSections(
     document["prefs"] = std::move(*prefs);
   }
   return document;
+}
+
+namespace {
+
+// Appends the compact JSON text of a value. A value that cannot be written (text that is not
+// UTF-8) is logged without the account's password.
+bool appendJSON(ZqGrowingText& text, const nlohmann::json& value) {
+  try {
+    text += value.dump();
+    return true;
+  } catch (const std::exception& error) {
+    nlohmann::json shown = value;
+    if (shown.is_object() && shown.contains("password") && !shown["password"].is_null()) {
+      shown["password"] = "<hidden>";
+    }
+    ZQ_LOG_ERROR("Couldn't convert %@ to JSON because of %@",
+                 shown.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
+                 error.what());
+    return false;
+  }
+}
+
+}  // namespace
+
+std::optional<ZqGrowingText> ZqMigration::documentTextForSections(
+    const std::optional<std::string>& sections) const {
+  const auto wants = [&](const char* section) {
+    return !sections || sections->find(section) != std::string::npos;
+  };
+  const auto appendArray = [&](ZqGrowingText& text,
+                               bool (ZqMigration::*each)(const RecordSink&) const) {
+    text += '[';
+    bool first = true;
+    const bool ok = (this->*each)([&](nlohmann::json&& record) {
+      if (!first) text += ',';
+      first = false;
+      return appendJSON(text, record);
+    });
+    text += ']';
+    return ok;
+  };
+  // The keys in the order a JSON object of the library writes them (sorted), so the text is
+  // the one the whole document would give.
+  ZqGrowingText text;
+  text += '{';
+  if (wants("accounts")) {
+    text += "\"accounts\":";
+    if (!appendArray(text, &ZqMigration::eachAccountRecord)) return std::nullopt;
+    text += ',';
+#ifdef __GLIBC__
+    // The accounts graph is gone: hand its pages back before the host copies the text.
+    malloc_trim(0);
+#endif
+  }
+  text += "\"has-previous-version?\":";
+  text += hasPreviousVersion() ? "true" : "false";
+  if (wants("prefs")) {
+    auto prefs = ZqJSONFromPlistValue(PlistValue(userDefaults()));
+    text += ",\"prefs\":";
+    if (!prefs || !appendJSON(text, *prefs)) return std::nullopt;
+  }
+  if (wants("workspaces")) {
+    text += ",\"workspaces\":";
+    if (!appendArray(text, &ZqMigration::eachWorkspace)) return std::nullopt;
+  }
+  text += '}';
+  return std::optional<ZqGrowingText>(std::move(text));
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
+#include "Migration/ZqGrowingText.h"
 #include "plist/PlistValue.h"
 
 // What the previous major version left: its folder, its two stores and its preferences.
@@ -30,6 +32,17 @@ class ZqMigration {
   // cannot be written as JSON.
   std::optional<nlohmann::json> documentForSections(
       const std::optional<std::string>& sections) const;
+  // The same document as compact JSON text, written record by record so that a large store
+  // never has its whole document in memory next to its object graph and its text.
+  std::optional<ZqGrowingText> documentTextForSections(
+      const std::optional<std::string>& sections) const;
+
+ private:
+  // Hand each account record (each workspace object) to the sink in export order; false when
+  // a record cannot be made or the sink refuses it.
+  using RecordSink = std::function<bool(nlohmann::json&&)>;
+  bool eachAccountRecord(const RecordSink& sink) const;
+  bool eachWorkspace(const RecordSink& sink) const;
 };
 
 // A property-list value as JSON; nullopt for dates and data, which JSON cannot hold.
