@@ -5,6 +5,7 @@
 
 #include "Keychain/ZqKeyChain.h"
 #include "Keychain/ZqTransientKeychain.h"
+#include "Utilities/ZqLog.h"
 
 namespace {
 
@@ -94,6 +95,22 @@ bool ZqAccount::isGoogleDriveBlockedAsBOOL() const {
 }
 bool ZqAccount::isGoogleCalendarAlertsBlockedAsBOOL() const {
   return truthOr(value("isGoogleCalendarAlertsBlocked"), false);
+}
+
+zq_graph::Color ZqAccount::color() const {
+  const zq_graph::Value* stored = value("colorData");
+  const auto* archive = stored ? std::get_if<zq_graph::Data>(&stored->storage) : nullptr;
+  if (!archive) return zq_graph::Color::systemBlue();
+  if (auto color = zq_graph::unarchiveColor(*archive)) return *color;
+  ZQ_LOG_WARN("Couldn't read the colour of account %@", username().value_or(""));
+  return zq_graph::Color::systemBlue();
+}
+
+void ZqAccount::setColor(const zq_graph::Color& color) {
+  auto archive = zq_graph::archiveColor(color);
+  if (archive.empty()) return;
+  object_->setValue("colorData",
+                    zq_graph::Value{zq_graph::AttributeType::Binary, std::move(archive)});
 }
 
 std::uint64_t ZqAccount::numberOfDownloadItems() const {

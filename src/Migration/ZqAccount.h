@@ -10,6 +10,7 @@
 #include "Migration/ZqDownloadItem.h"
 #include "Migration/ZqManagedObject.h"
 #include "Migration/ZqSignature.h"
+#include "objectgraph/ArchivedColor.h"
 
 // One account of the previous version, with the values derived from what it stored.
 class ZqAccount : public ZqManagedObject {
@@ -43,6 +44,10 @@ class ZqAccount : public ZqManagedObject {
   bool isGooglePlusBlockedAsBOOL() const;
   bool isGoogleDriveBlockedAsBOOL() const;  // blocked unless stored otherwise
   bool isGoogleCalendarAlertsBlockedAsBOOL() const;
+
+  // The account's colour; the system blue when none is stored or the stored one cannot be read.
+  zq_graph::Color color() const;
+  void setColor(const zq_graph::Color& color);
 
   std::uint64_t numberOfDownloadItems() const;
   std::vector<ZqRecipient> autoBccRecipients() const;

@@ -155,8 +155,10 @@ TEST(MigrationStore, SavingKeepsWhatTheModelDoesNotKnow) {
       reopened.findByUsername("zoe@example.com")->object()->value("colorData");
   ASSERT_NE(zoeColour, nullptr);
   const auto& bytes = std::get<zq_graph::Data>(zoeColour->storage);
-  ASSERT_EQ(bytes.size(), 55u);  // the wrapped base64 text of the fixture, decoded
+  ASSERT_EQ(bytes.size(), 245u);  // the wrapped base64 text of the fixture, decoded
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "bplist00");
+  EXPECT_EQ(reopened.findByUsername("zoe@example.com")->color(),
+            (zq_graph::Color{0.2, 0.4, 0.6, 1}));
   // New objects take ids the file has not used.
   EXPECT_EQ(reopened.findByUsername("bob@example.com")->bookmarksOrdered().size(), 1u);
 }
