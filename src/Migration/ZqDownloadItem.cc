@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "icons/FileIcon.h"
+
 namespace {
 
 std::optional<std::int64_t> integerOf(const zq_graph::Value* value) {
@@ -55,6 +57,12 @@ void ZqDownloadItem::setExpectedBytes(std::int64_t bytes) {
 
 void ZqDownloadItem::setReceivedBytes(std::int64_t bytes) {
   object_->setValue("receivedBytes", zq_graph::Value::integer(bytes));
+}
+
+std::optional<std::vector<std::string>> ZqDownloadItem::icon() const {
+  const auto file = path();
+  if (!file || file->empty()) return std::nullopt;
+  return velquarin::platform::iconNamesForFile(*file);
 }
 
 std::optional<std::string> ZqDownloadItem::name() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "Migration/ZqManagedObject.h"
 
@@ -17,6 +18,9 @@ class ZqDownloadItem : public ZqManagedObject {
   void setExpectedBytes(std::int64_t bytes);
   void setReceivedBytes(std::int64_t bytes);
 
+  // The desktop's icon for the file, as icon-theme names (most specific first); nullopt
+  // without a path.
+  std::optional<std::vector<std::string>> icon() const;
   // The last path component; nullopt without a path.
   std::optional<std::string> name() const;
   // "%llu bytes", "%.2f KB", "%.2f MB" or "%.2f GB" of the file's size (0 when unreadable).

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "strings/StringTables.h"
+
 namespace {
 
 struct Kind {
@@ -22,10 +24,18 @@ constexpr std::array<Kind, 4> kKinds = {{
 }  // namespace
 
 ZqGoogleAppIdentifier::ZqGoogleAppIdentifier(std::size_t kind, std::string account)
-    : accountIdentifier_(std::move(account)),
+    : kind_(kind),
+      accountIdentifier_(std::move(account)),
       type_(kKinds[kind].type),
-      typeLabel_(kKinds[kind].label),
       defaultIcon_(kKinds[kind].icon) {}
+
+std::string ZqGoogleAppIdentifier::typeLabel() const {
+  if (typeLabel_) return *typeLabel_;
+  // Looked up when asked: the export makes thousands of identifiers and shows none.
+  const std::string english = kKinds[kind_].label;
+  return velquarin::platform::localizedString(*velquarin::platform::Bundle::main(), english,
+                                              english);
+}
 
 ZqGoogleAppIdentifier ZqGoogleAppIdentifier::gmailIdentifierWithAccountIdentifier(
     std::string account) {

@@ -31,7 +31,9 @@ class ZqGoogleAppIdentifier {
 
   const std::string& accountIdentifier() const { return accountIdentifier_; }
   const std::string& type() const { return type_; }
-  const std::string& typeLabel() const { return typeLabel_; }
+  // The type's name as shown to the user, in the user's language where the application has
+  // a translation (the English name otherwise), unless set.
+  std::string typeLabel() const;
   // The name of the type's template image.
   const std::string& defaultIcon() const { return defaultIcon_; }
   void setTypeLabel(std::string label) { typeLabel_ = std::move(label); }
@@ -55,9 +57,10 @@ class ZqGoogleAppIdentifier {
  private:
   ZqGoogleAppIdentifier(std::size_t kind, std::string account);
 
+  std::size_t kind_;
   std::string accountIdentifier_;
   std::string type_;
-  std::string typeLabel_;
+  std::optional<std::string> typeLabel_;
   std::string defaultIcon_;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -106,6 +107,19 @@ TEST(MigrationStore, DownloadItems) {
   EXPECT_EQ(fresh.expectedBytes(), -1);
   EXPECT_DOUBLE_EQ(fresh.progressInPercents(), 0.0);
   EXPECT_EQ(fresh.previewItemURL(), "file://" + folder.path() + "/new%20file.bin");
+
+  // The icon follows what the path is: a folder, or by its name a file not there (yet).
+  const auto has = [](const std::optional<std::vector<std::string>>& names, const char* name) {
+    return names && std::find(names->begin(), names->end(), name) != names->end();
+  };
+  EXPECT_TRUE(has(ann.addDownloadItemWithPath(folder.path()).icon(), "folder"));
+  EXPECT_TRUE(has(ann.addDownloadItemWithPath(folder / "report.pdf").icon(), "application-pdf"));
+  EXPECT_FALSE(has(ann.addDownloadItemWithPath(folder / "report.pdf").icon(), "folder"));
+  EXPECT_FALSE(ann.addDownloadItemWithPath("").icon());
+  ann.deleteAllDownloadItems();
+  ann.addDownloadItemWithPath(folder / "new file.bin");
+  ann.addDownloadItemWithPath("/tmp/half.zip").setExpectedBytes(4);
+  ann.addDownloadItemWithPath("/tmp/done.pdf").setExpectedBytes(0);
 
   EXPECT_EQ(ann.deleteFinishedDownloadItems(), 1);
   EXPECT_EQ(ann.numberOfDownloadItems(), 2u);
