@@ -126,7 +126,7 @@ if (process.argv[2] === '--child') {
   if (results.module[0].length !== results.peer[0].length) {
     console.log(`note: document lengths differ (module ${results.module[0].length}, peer ${results.peer[0].length})`);
   }
-  console.log(`stores: ${mb(fileBytes)} MB; ${RUNS} runs each, alternating`);
+  console.log(`stores: ${mb(fileBytes)} MB; ${RUNS} runs each, alternating; load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);
   console.log(`module getMigrationInfo(null): median ${summary.module.ms.toFixed(0)} ms, peak growth ${mb(summary.module.growth)} MB`);
   console.log(`fast-xml-parser + JSON.stringify: median ${summary.peer.ms.toFixed(0)} ms, peak growth ${mb(summary.peer.growth)} MB`);
   console.log(`time ratio module/peer: ${(summary.module.ms / summary.peer.ms).toFixed(2)} (target <= 0.5)`);
