@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include <unistd.h>
+
 #include "http/CurlTransfer.h"
 #include "runloop/Clock.h"
 
@@ -12,6 +14,10 @@ namespace {
 
 // Idle easy handles kept for the next transfers (their buffers and settings are reused).
 constexpr std::size_t kPooledHandles = 64;
+// Idle connections curl keeps for reuse. Its default follows the number of handles added at
+// the moment, which drops to a few between one batch of transfers and the next: connections
+// would be closed and opened again.
+constexpr long kCachedConnections = 256;
 
 }  // namespace
 
@@ -29,6 +35,7 @@ Engine::Engine() {
   curl_multi_setopt(multi_.get(), CURLMOPT_SOCKETDATA, this);
   curl_multi_setopt(multi_.get(), CURLMOPT_TIMERFUNCTION, &Engine::onTimer);
   curl_multi_setopt(multi_.get(), CURLMOPT_TIMERDATA, this);
+  curl_multi_setopt(multi_.get(), CURLMOPT_MAXCONNECTS, kCachedConnections);
 }
 
 void Engine::perform(std::function<void()> work, bool deliverNow) {
@@ -102,23 +109,37 @@ void Engine::transferEnded() {
 
 int Engine::onSocket(CURL*, curl_socket_t socket, int what, void* data, void*) {
   auto* engine = static_cast<Engine*>(data);
+  auto it = engine->sockets_.find(socket);
   if (what == CURL_POLL_REMOVE) {
-    engine->sockets_.erase(socket);
+    // The connection goes idle in curl's cache and usually carries the next transfer: the
+    // watch stays as it is (no loop call now, none when it is taken up again) but no longer
+    // holds the loop. It goes when curl closes the socket.
+    if (it != engine->sockets_.end()) {
+      it->second.parked = true;
+      it->second.watch->update(it->second.watch->events(), false);
+    }
     return 0;
   }
   unsigned events = 0;
   if (what & CURL_POLL_IN) events |= kFdReadable;
   if (what & CURL_POLL_OUT) events |= kFdWritable;
-  auto it = engine->sockets_.find(socket);
   if (it != engine->sockets_.end()) {
-    it->second->update(events, engine->socketsHoldLoop_);
+    it->second.parked = false;
+    it->second.watch->update(events, engine->socketsHoldLoop_);
   } else {
-    engine->sockets_.emplace(
-        socket, std::make_unique<FdWatch>(
-                    socket, events, engine->socketsHoldLoop_,
-                    [socket](unsigned ready) { Engine::shared().socketReady(socket, ready); }));
+    Socket entry;
+    entry.watch = std::make_unique<FdWatch>(
+        socket, events, engine->socketsHoldLoop_,
+        [socket](unsigned ready) { Engine::shared().socketReady(socket, ready); });
+    engine->sockets_.emplace(socket, std::move(entry));
   }
   return 0;
+}
+
+int Engine::onCloseSocket(void*, curl_socket_t socket) {
+  // The watch must end before the descriptor is closed (and its number handed out again).
+  Engine::shared().sockets_.erase(socket);
+  return ::close(socket);
 }
 
 int Engine::onTimer(CURLM*, long, void* data) {
@@ -128,6 +149,14 @@ int Engine::onTimer(CURLM*, long, void* data) {
 }
 
 void Engine::socketReady(curl_socket_t socket, unsigned events) {
+  auto it = sockets_.find(socket);
+  if (it == sockets_.end()) return;
+  if (it->second.parked) {
+    // An idle connection became readable (closed by the server, most likely): curl finds
+    // out when it next looks at it; until then the watch rests.
+    it->second.watch->update(0, false);
+    return;
+  }
   // Events wait for one delivery after every ready socket of this loop turn was read: the
   // host's next requests then leave together rather than one per response.
   perform(
@@ -260,7 +289,9 @@ void Engine::updateKeepAlive() {
   }
   if (hold != socketsHoldLoop_) {
     socketsHoldLoop_ = hold;
-    for (auto& [socket, watch] : sockets_) watch->update(watch->events(), hold);
+    for (auto& [socket, entry] : sockets_) {
+      if (!entry.parked) entry.watch->update(entry.watch->events(), hold);
+    }
   }
 }
 
