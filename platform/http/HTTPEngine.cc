@@ -4,6 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "http/CurlTransfer.h"
@@ -18,6 +21,21 @@ constexpr std::size_t kPooledHandles = 64;
 // the moment, which drops to a few between one batch of transfers and the next: connections
 // would be closed and opened again.
 constexpr long kCachedConnections = 256;
+// From this many transfers starting in one loop turn on, their requests leave together.
+constexpr std::size_t kCorkedStart = 2;
+
+void setCork(curl_socket_t socket, bool on) {
+  const int value = on ? 1 : 0;
+  // Not every socket is TCP (a failure only means no coalescing).
+  (void)setsockopt(socket, IPPROTO_TCP, TCP_CORK, &value, sizeof value);
+}
+
+// Runs `task` on the main thread once the loop's current I/O callbacks are done (or from
+// the main queue where the loop cannot say).
+void atTurnEnd(std::function<void()> task) {
+  auto driver = MainQueue::shared().driver();
+  if (!driver || !driver->atTurnEnd(task)) MainQueue::shared().async(std::move(task));
+}
 
 }  // namespace
 
@@ -62,6 +80,7 @@ bool Engine::add(const std::shared_ptr<CurlTransfer>& transfer) {
   if (!multi_ || !transfer->easy()) return false;
   if (curl_multi_add_handle(multi_.get(), transfer->easy()) != CURLM_OK) return false;
   running_[transfer->easy()] = transfer;
+  ++added_;
   // Curl skips its timer callback when its earliest time-out is unchanged; a new handle
   // must be driven all the same.
   timerDirty_ = true;
@@ -176,8 +195,28 @@ void Engine::timerFired(std::uint64_t generation) {
   immediatePending_ = false;
   perform(
       [this] {
+        // Curl sends each new transfer's request as it sets that transfer up, so requests
+        // would trickle out some tens of microseconds apart, and a server would wake once
+        // for each. The idle connections they are likely to reuse are corked meanwhile and
+        // released together once curl returns: one burst per loop turn.
+        std::vector<curl_socket_t> corked;
+        if (std::exchange(added_, 0) >= kCorkedStart) {
+          for (auto& [socket, entry] : sockets_) {
+            if (!entry.parked) continue;
+            setCork(socket, true);
+            entry.corked = true;
+            corked.push_back(socket);
+          }
+        }
         int running = 0;
         curl_multi_socket_action(multi_.get(), CURL_SOCKET_TIMEOUT, 0, &running);
+        for (curl_socket_t socket : corked) {
+          // A socket curl closed meanwhile is gone from the map (its number may be reused).
+          auto it = sockets_.find(socket);
+          if (it == sockets_.end() || !it->second.corked) continue;
+          it->second.corked = false;
+          setCork(socket, false);
+        }
         // The platform clock may run ahead of curl's; ask again rather than wait forever.
         timerDirty_ = true;
       },
@@ -245,7 +284,9 @@ void Engine::updateTimer() {
     immediatePending_ = true;
     const std::uint64_t generation = ++timerGeneration_;
     if (timer_) MainQueue::shared().cancel(std::exchange(timer_, 0));
-    MainQueue::shared().async([generation] { Engine::shared().timerFired(generation); });
+    // Transfers added in this turn leave together, after the events of the turn were
+    // delivered (and their listeners had the chance to add more).
+    atTurnEnd([generation] { Engine::shared().timerFired(generation); });
     return;
   }
   const double deadline = Clock::now() + static_cast<double>(timeoutMs) / 1000.0;
@@ -272,7 +313,7 @@ void Engine::deliver() {
 void Engine::scheduleDelivery() {
   if (deliveryScheduled_) return;
   deliveryScheduled_ = true;
-  MainQueue::shared().async([] {
+  atTurnEnd([] {
     Engine& engine = Engine::shared();
     engine.deliveryScheduled_ = false;
     engine.deliver();
