@@ -446,6 +446,15 @@ declare namespace VelquarinPlatform {
   function setHTTPMaximumBodySize(bytes: number | null): void;
 
   /**
+   * Makes every response body block larger than a size fail to allocate, as when memory runs
+   * out while receiving; null lifts it.
+   * @param bytes the largest block that can still be allocated, or null.
+   * @returns nothing.
+   * @category Network
+   */
+  function failHTTPBodyAllocationsAbove(bytes: number | null): void;
+
+  /**
    * The reachability flag word of the general-internet target now.
    * @returns the flags, or null when the kernel cannot be asked.
    * @category Network

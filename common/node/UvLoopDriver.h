@@ -8,8 +8,10 @@
 #include <uv.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "runloop/MainQueue.h"
 
@@ -20,11 +22,24 @@ class UvLoopDriver final : public platform::LoopDriver {
   explicit UvLoopDriver(uv_loop_t* loop) : loop_(loop) {
     uv_async_init(loop, &handles_->async, &UvLoopDriver::onWake);
     uv_timer_init(loop, &handles_->timer);
+    uv_check_init(loop, &handles_->check);
+    uv_idle_init(loop, &handles_->idle);
     handles_->async.data = this;
     handles_->timer.data = this;
+    handles_->check.data = this;
+    handles_->idle.data = this;
     // Long-lived handles must not keep the host alive on their own.
     uv_unref(reinterpret_cast<uv_handle_t*>(&handles_->async));
     uv_unref(reinterpret_cast<uv_handle_t*>(&handles_->timer));
+    uv_unref(reinterpret_cast<uv_handle_t*>(&handles_->check));
+    uv_unref(reinterpret_cast<uv_handle_t*>(&handles_->idle));
+  }
+
+  bool atTurnEnd(std::function<void()> callback) override {
+    if (closed_ || !callback) return false;
+    turnEnd_.push_back(std::move(callback));
+    if (turnEnd_.size() == 1 && !checking_) armTurnEnd();
+    return true;
   }
 
   void wake() override {
@@ -151,10 +166,40 @@ class UvLoopDriver final : public platform::LoopDriver {
     if (events) (*callback)(events);
   }
 
+  // The check phase follows the I/O callbacks; a running idle handle keeps the loop from
+  // waiting for I/O first when the callback was added outside them.
+  void armTurnEnd() {
+    uv_check_start(&handles_->check, &UvLoopDriver::onCheck);
+    uv_idle_start(&handles_->idle, [](uv_idle_t*) {});
+  }
+
+  static void onCheck(uv_check_t* handle) {
+    auto* driver = static_cast<UvLoopDriver*>(handle->data);
+    // Held while callbacks run, whatever they detach.
+    const auto keep = platform::MainQueue::shared().driver();
+    uv_check_stop(&driver->handles_->check);
+    uv_idle_stop(&driver->handles_->idle);
+    // Bounded, so callbacks that keep adding callbacks cannot starve the loop: what is left
+    // runs in the next turn.
+    driver->checking_ = true;
+    for (int round = 0; round < 8 && !driver->turnEnd_.empty(); ++round) {
+      std::vector<std::function<void()>> batch;
+      batch.swap(driver->turnEnd_);
+      for (auto& callback : batch) {
+        callback();
+        if (driver->closed_) return;
+      }
+    }
+    driver->checking_ = false;
+    if (!driver->turnEnd_.empty()) driver->armTurnEnd();
+  }
+
   struct Handles {
     uv_async_t async;
     uv_timer_t timer;
-    int open = 2;
+    uv_check_t check;
+    uv_idle_t idle;
+    int open = 4;
   };
 
   void close() {
@@ -162,16 +207,21 @@ class UvLoopDriver final : public platform::LoopDriver {
     closed_ = true;
     for (auto& [id, watch] : watches_) closeWatch(watch);
     watches_.clear();
-    // The handles outlive the driver until libuv has closed both.
+    // The handles outlive the driver until libuv has closed all of them.
     Handles* handles = handles_.release();
     handles->async.data = handles;
     handles->timer.data = handles;
+    handles->check.data = handles;
+    handles->idle.data = handles;
     auto onClosed = [](uv_handle_t* handle) {
       auto* owner = static_cast<Handles*>(handle->data);
       if (--owner->open == 0) delete owner;
     };
     uv_close(reinterpret_cast<uv_handle_t*>(&handles->timer), onClosed);
     uv_close(reinterpret_cast<uv_handle_t*>(&handles->async), onClosed);
+    uv_close(reinterpret_cast<uv_handle_t*>(&handles->check), onClosed);
+    uv_close(reinterpret_cast<uv_handle_t*>(&handles->idle), onClosed);
+    turnEnd_.clear();
   }
 
   static void onWake(uv_async_t*) { platform::MainQueue::shared().drain(); }
@@ -181,6 +231,8 @@ class UvLoopDriver final : public platform::LoopDriver {
   std::unique_ptr<Handles> handles_ = std::make_unique<Handles>();
   std::unordered_map<platform::FdWatchId, PollWatch*> watches_;
   platform::FdWatchId nextWatchId_ = 1;
+  std::vector<std::function<void()>> turnEnd_;
+  bool checking_ = false;
   bool closed_ = false;
 };
 

@@ -144,6 +144,7 @@ bool CurlTransfer::configureHop() {
   set(curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent().c_str()));
   set(curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList_.get()));
   set(curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_));
+  set(curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &Engine::onCloseSocket));
   set(curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader));
   set(curl_easy_setopt(easy, CURLOPT_HEADERDATA, this));
   set(curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onWrite));

@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "binding/BindingRegistry.h"
+#include "http/HTTPRequest.h"
 #include "http/HTTPTransfer.h"
 
 namespace velquarin::binding {
@@ -29,9 +30,28 @@ Napi::Value setHTTPMaximumBodySize(const Napi::CallbackInfo& info) {
   return info.Env().Undefined();
 }
 
+// failHTTPBodyAllocationsAbove(bytes | null): body blocks larger than `bytes` cannot be
+// allocated from now on, as when memory runs out (null lifts it).
+Napi::Value failHTTPBodyAllocationsAbove(const Napi::CallbackInfo& info) {
+  const Napi::Value value = info[0];
+  if (value.IsNull() || value.IsUndefined()) {
+    platform::http::failBodyAllocationsAbove(0);
+    return info.Env().Undefined();
+  }
+  const bool number = value.IsNumber();
+  const double bytes = number ? value.As<Napi::Number>().DoubleValue() : 0;
+  if (failIf(info.Env(), !number || !std::isfinite(bytes) || bytes < 1 || bytes > 9.0e15,
+             "failHTTPBodyAllocationsAbove(bytes: positive integer | null)")) {
+    return {};
+  }
+  platform::http::failBodyAllocationsAbove(static_cast<std::size_t>(bytes));
+  return info.Env().Undefined();
+}
+
 void install(Napi::Env, Napi::Object exports) {
   exportFunction(exports, "httpTransfersInFlight", httpTransfersInFlight);
   exportFunction(exports, "setHTTPMaximumBodySize", setHTTPMaximumBodySize);
+  exportFunction(exports, "failHTTPBodyAllocationsAbove", failHTTPBodyAllocationsAbove);
 }
 
 const Registrar registrar(install);

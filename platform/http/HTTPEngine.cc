@@ -4,6 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "http/CurlTransfer.h"
 #include "runloop/Clock.h"
 
@@ -12,6 +17,25 @@ namespace {
 
 // Idle easy handles kept for the next transfers (their buffers and settings are reused).
 constexpr std::size_t kPooledHandles = 64;
+// Idle connections curl keeps for reuse. Its default follows the number of handles added at
+// the moment, which drops to a few between one batch of transfers and the next: connections
+// would be closed and opened again.
+constexpr long kCachedConnections = 256;
+// From this many transfers starting in one loop turn on, their requests leave together.
+constexpr std::size_t kCorkedStart = 2;
+
+void setCork(curl_socket_t socket, bool on) {
+  const int value = on ? 1 : 0;
+  // Not every socket is TCP (a failure only means no coalescing).
+  (void)setsockopt(socket, IPPROTO_TCP, TCP_CORK, &value, sizeof value);
+}
+
+// Runs `task` on the main thread once the loop's current I/O callbacks are done (or from
+// the main queue where the loop cannot say).
+void atTurnEnd(std::function<void()> task) {
+  auto driver = MainQueue::shared().driver();
+  if (!driver || !driver->atTurnEnd(task)) MainQueue::shared().async(std::move(task));
+}
 
 }  // namespace
 
@@ -29,6 +53,7 @@ Engine::Engine() {
   curl_multi_setopt(multi_.get(), CURLMOPT_SOCKETDATA, this);
   curl_multi_setopt(multi_.get(), CURLMOPT_TIMERFUNCTION, &Engine::onTimer);
   curl_multi_setopt(multi_.get(), CURLMOPT_TIMERDATA, this);
+  curl_multi_setopt(multi_.get(), CURLMOPT_MAXCONNECTS, kCachedConnections);
 }
 
 void Engine::perform(std::function<void()> work, bool deliverNow) {
@@ -55,6 +80,7 @@ bool Engine::add(const std::shared_ptr<CurlTransfer>& transfer) {
   if (!multi_ || !transfer->easy()) return false;
   if (curl_multi_add_handle(multi_.get(), transfer->easy()) != CURLM_OK) return false;
   running_[transfer->easy()] = transfer;
+  ++added_;
   // Curl skips its timer callback when its earliest time-out is unchanged; a new handle
   // must be driven all the same.
   timerDirty_ = true;
@@ -102,23 +128,37 @@ void Engine::transferEnded() {
 
 int Engine::onSocket(CURL*, curl_socket_t socket, int what, void* data, void*) {
   auto* engine = static_cast<Engine*>(data);
+  auto it = engine->sockets_.find(socket);
   if (what == CURL_POLL_REMOVE) {
-    engine->sockets_.erase(socket);
+    // The connection goes idle in curl's cache and usually carries the next transfer: the
+    // watch stays as it is (no loop call now, none when it is taken up again) but no longer
+    // holds the loop. It goes when curl closes the socket.
+    if (it != engine->sockets_.end()) {
+      it->second.parked = true;
+      it->second.watch->update(it->second.watch->events(), false);
+    }
     return 0;
   }
   unsigned events = 0;
   if (what & CURL_POLL_IN) events |= kFdReadable;
   if (what & CURL_POLL_OUT) events |= kFdWritable;
-  auto it = engine->sockets_.find(socket);
   if (it != engine->sockets_.end()) {
-    it->second->update(events, engine->socketsHoldLoop_);
+    it->second.parked = false;
+    it->second.watch->update(events, engine->socketsHoldLoop_);
   } else {
-    engine->sockets_.emplace(
-        socket, std::make_unique<FdWatch>(
-                    socket, events, engine->socketsHoldLoop_,
-                    [socket](unsigned ready) { Engine::shared().socketReady(socket, ready); }));
+    Socket entry;
+    entry.watch = std::make_unique<FdWatch>(
+        socket, events, engine->socketsHoldLoop_,
+        [socket](unsigned ready) { Engine::shared().socketReady(socket, ready); });
+    engine->sockets_.emplace(socket, std::move(entry));
   }
   return 0;
+}
+
+int Engine::onCloseSocket(void*, curl_socket_t socket) {
+  // The watch must end before the descriptor is closed (and its number handed out again).
+  Engine::shared().sockets_.erase(socket);
+  return ::close(socket);
 }
 
 int Engine::onTimer(CURLM*, long, void* data) {
@@ -128,6 +168,14 @@ int Engine::onTimer(CURLM*, long, void* data) {
 }
 
 void Engine::socketReady(curl_socket_t socket, unsigned events) {
+  auto it = sockets_.find(socket);
+  if (it == sockets_.end()) return;
+  if (it->second.parked) {
+    // An idle connection became readable (closed by the server, most likely): curl finds
+    // out when it next looks at it; until then the watch rests.
+    it->second.watch->update(0, false);
+    return;
+  }
   // Events wait for one delivery after every ready socket of this loop turn was read: the
   // host's next requests then leave together rather than one per response.
   perform(
@@ -147,8 +195,28 @@ void Engine::timerFired(std::uint64_t generation) {
   immediatePending_ = false;
   perform(
       [this] {
+        // Curl sends each new transfer's request as it sets that transfer up, so requests
+        // would trickle out some tens of microseconds apart, and a server would wake once
+        // for each. The idle connections they are likely to reuse are corked meanwhile and
+        // released together once curl returns: one burst per loop turn.
+        std::vector<curl_socket_t> corked;
+        if (std::exchange(added_, 0) >= kCorkedStart) {
+          for (auto& [socket, entry] : sockets_) {
+            if (!entry.parked) continue;
+            setCork(socket, true);
+            entry.corked = true;
+            corked.push_back(socket);
+          }
+        }
         int running = 0;
         curl_multi_socket_action(multi_.get(), CURL_SOCKET_TIMEOUT, 0, &running);
+        for (curl_socket_t socket : corked) {
+          // A socket curl closed meanwhile is gone from the map (its number may be reused).
+          auto it = sockets_.find(socket);
+          if (it == sockets_.end() || !it->second.corked) continue;
+          it->second.corked = false;
+          setCork(socket, false);
+        }
         // The platform clock may run ahead of curl's; ask again rather than wait forever.
         timerDirty_ = true;
       },
@@ -216,7 +284,9 @@ void Engine::updateTimer() {
     immediatePending_ = true;
     const std::uint64_t generation = ++timerGeneration_;
     if (timer_) MainQueue::shared().cancel(std::exchange(timer_, 0));
-    MainQueue::shared().async([generation] { Engine::shared().timerFired(generation); });
+    // Transfers added in this turn leave together, after the events of the turn were
+    // delivered (and their listeners had the chance to add more).
+    atTurnEnd([generation] { Engine::shared().timerFired(generation); });
     return;
   }
   const double deadline = Clock::now() + static_cast<double>(timeoutMs) / 1000.0;
@@ -243,7 +313,7 @@ void Engine::deliver() {
 void Engine::scheduleDelivery() {
   if (deliveryScheduled_) return;
   deliveryScheduled_ = true;
-  MainQueue::shared().async([] {
+  atTurnEnd([] {
     Engine& engine = Engine::shared();
     engine.deliveryScheduled_ = false;
     engine.deliver();
@@ -260,7 +330,9 @@ void Engine::updateKeepAlive() {
   }
   if (hold != socketsHoldLoop_) {
     socketsHoldLoop_ = hold;
-    for (auto& [socket, watch] : sockets_) watch->update(watch->events(), hold);
+    for (auto& [socket, entry] : sockets_) {
+      if (!entry.parked) entry.watch->update(entry.watch->events(), hold);
+    }
   }
 }
 

@@ -48,6 +48,9 @@ class Engine {
   // bytes move; one main-queue timer serves every transfer.
   void watchIdleDeadline(double deadline);
 
+  // Set on every easy handle: curl closes its sockets through this.
+  static int onCloseSocket(void*, curl_socket_t socket);
+
   std::size_t bodySizeOverride() const { return bodySizeOverride_; }
   void setBodySizeOverride(std::size_t bytes) { bodySizeOverride_ = bytes; }
 
@@ -65,12 +68,18 @@ class Engine {
   void updateKeepAlive();
 
   CurlMulti multi_;
-  std::map<curl_socket_t, std::unique_ptr<FdWatch>> sockets_;
+  struct Socket {
+    std::unique_ptr<FdWatch> watch;
+    bool parked = false;  // curl has no transfer on it now
+    bool corked = false;  // its output is held until curl returns
+  };
+  std::map<curl_socket_t, Socket> sockets_;
   std::map<CURL*, std::shared_ptr<CurlTransfer>> running_;
   std::vector<std::shared_ptr<CurlTransfer>> dirty_;
   std::vector<CurlEasy> pool_;
   int depth_ = 0;
   bool timerDirty_ = false;
+  std::size_t added_ = 0;  // transfers handed to curl since it last ran its time-outs
   TimerId timer_ = 0;
   double timerDeadline_ = 0;
   std::uint64_t timerGeneration_ = 0;

@@ -133,8 +133,17 @@ Body& Body::operator=(Body&& other) noexcept {
   return *this;
 }
 
+namespace {
+std::size_t allocationCeiling = 0;
+}  // namespace
+
+void failBodyAllocationsAbove(std::size_t bytes) {
+  allocationCeiling = bytes;
+}
+
 bool Body::reserve(std::size_t capacity) {
   if (capacity <= capacity_) return true;
+  if (allocationCeiling && capacity > allocationCeiling) return false;
   void* grown = std::realloc(data_, capacity);
   if (!grown) return false;
   data_ = static_cast<std::uint8_t*>(grown);

@@ -47,6 +47,10 @@ bool isRedirectStatus(long status);
 // The method of the request that follows a redirect with `status`.
 std::string methodAfterRedirect(const std::string& method, long status);
 
+// Tests: body blocks larger than `bytes` cannot be allocated, as when memory runs out (0
+// lifts it). Main thread.
+void failBodyAllocationsAbove(std::size_t bytes);
+
 // The body received so far: one malloc'd block, grown in place where the allocator can (large
 // blocks are remapped, not copied), so a finished body can be handed on without a copy.
 class Body {

@@ -36,6 +36,15 @@ class LoopDriver {
   // Main thread: ends a watch; its callback is not called again, even when this runs inside
   // that callback. The caller closes the descriptor only after this.
   virtual void unwatchFd(FdWatchId id) = 0;
+
+  // Main thread: calls `callback` once this loop turn's I/O callbacks have run, before the
+  // loop waits again, so work that many of them asked for is done once. Callbacks added
+  // while they run still run in this turn (a few rounds at most). False when the driver
+  // cannot; the caller then posts to the main queue.
+  virtual bool atTurnEnd(std::function<void()> callback) {
+    (void)callback;
+    return false;
+  }
 };
 
 }  // namespace velquarin::platform

@@ -93,6 +93,21 @@ TEST(HTTPRequest, BodyGrowsToItsLimitAndRefusesWithoutChangingWhatItHas) {
   std::free(bytes);
 }
 
+TEST(HTTPRequest, BodyOutOfMemoryKeepsWhatItHasAndRecoversOnceMemoryIsBack) {
+  http::failBodyAllocationsAbove(1000);
+  http::Body body;
+  std::string chunk(600, 'm');
+  // The first block would be 16 KiB; the body falls back to what it needs exactly.
+  EXPECT_EQ(body.append(chunk.data(), chunk.size(), 1 << 20), http::Body::Append::Ok);
+  EXPECT_EQ(body.append(chunk.data(), chunk.size(), 1 << 20), http::Body::Append::NoMemory);
+  EXPECT_EQ(body.size(), 600u);
+  EXPECT_FALSE(body.reserve(5000));
+  EXPECT_EQ(body.data()[599], 'm');
+  http::failBodyAllocationsAbove(0);
+  EXPECT_EQ(body.append(chunk.data(), chunk.size(), 1 << 20), http::Body::Append::Ok);
+  EXPECT_EQ(body.size(), 1200u);
+}
+
 TEST(URLError, CurlResultsMapToThePlatformCodesAndTexts) {
   const std::string url = "https://127.0.0.1:8443/x";
   const struct {

@@ -28,13 +28,16 @@ async function serve(routes, { secure } = {}) {
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   const base = `${secure ? 'https' : 'http'}://127.0.0.1:${server.address().port}`;
   const sockets = new Set();
+  let connections = 0;
   server.on('connection', (socket) => {
+    connections += 1;
     sockets.add(socket);
     socket.on('close', () => sockets.delete(socket));
   });
   return {
     seen,
     url: (p) => base + p,
+    connections: () => connections,
     close: () => {
       for (const socket of sockets) socket.destroy();
       return new Promise((resolve) => server.close(resolve));
@@ -430,6 +433,84 @@ test('a body larger than the receiver can hold fails instead of growing', async 
     assert.ok(joinedData(chunked.events).length <= 1000);
   } finally {
     platform.setHTTPMaximumBodySize(null);
+    await server.close();
+  }
+});
+
+test('running out of memory while receiving fails the transfer, and the next one works', async () => {
+  const server = await serve({
+    '/announced': (req, res) => res.end('y'.repeat(5000)),
+    '/chunked': (req, res) => {
+      res.write('z'.repeat(800));
+      setTimeout(() => res.end('z'.repeat(800)), 20);
+    },
+  });
+  platform.failHTTPBodyAllocationsAbove(1000);
+  try {
+    // The announced length cannot be reserved, nor can the body grow past the ceiling.
+    const announced = await fetchEvents(server.url('/announced'));
+    assert.deepEqual(types(announced.events).filter((type) => type !== 'data'), ['response', 'error']);
+    assert.match(only(announced.events, 'error')[0].text, /Code=-1103 .*out of memory while receiving/);
+    const chunked = await fetchEvents(server.url('/chunked'));
+    assert.deepEqual(types(chunked.events).filter((type) => type !== 'data'), ['response', 'error']);
+    assert.match(only(chunked.events, 'error')[0].text, /Code=-1103 .*out of memory while receiving/);
+    assert.deepEqual(joinedData(chunked.events), Buffer.from('z'.repeat(800)));
+  } finally {
+    platform.failHTTPBodyAllocationsAbove(null);
+  }
+  try {
+    const again = await fetchEvents(server.url('/chunked'));
+    assert.deepEqual(types(again.events).filter((type) => type !== 'data'), ['response', 'end']);
+    assert.equal(only(again.events, 'end')[0].buffer.length, 1600);
+    assert.equal(platform.httpTransfersInFlight(), 0);
+  } finally {
+    await server.close();
+  }
+});
+
+test('many requests started in one turn share kept-alive connections and all complete', async () => {
+  const server = await serve({ '*': (req, res) => res.end(`body of ${req.url}`) });
+  try {
+    const get = (p) => new Promise((resolve, reject) => {
+      const request = native.createRequest(server.url(p));
+      request.on('end', (r) => resolve(Buffer.from(r.buffer).toString()));
+      request.on('error', reject);
+      request.start();
+    });
+    // 50 workers, 600 requests: every answer matches its own request, and no more connections
+    // are opened than requests are ever in flight.
+    let next = 0;
+    const worker = async () => {
+      while (next < 600) {
+        const p = `/item/${next++}`;
+        assert.equal(await get(p), `body of ${p}`);
+      }
+    };
+    await Promise.all(Array.from({ length: 50 }, worker));
+    assert.equal(server.seen.length, 600);
+    assert.ok(server.connections() <= 50, `${server.connections()} connections`);
+  } finally {
+    await server.close();
+  }
+});
+
+test('an idle connection the server closes is not reused, and waiting on it costs nothing', async () => {
+  const server = await serve({
+    '/short': (req, res) => res.end('short', () => setTimeout(() => req.socket.end(), 20)),
+  });
+  try {
+    const first = await fetchEvents(server.url('/short'));
+    assert.deepEqual(types(first.events).filter((type) => type !== 'data'), ['response', 'end']);
+    // The server drops the idle connection meanwhile: its socket turns readable (and stays so).
+    const cpu = process.cpuUsage();
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    const used = process.cpuUsage(cpu);
+    assert.ok((used.user + used.system) / 1000 < 150, `${(used.user + used.system) / 1000} ms of CPU while idle`);
+    const second = await fetchEvents(server.url('/short'));
+    assert.deepEqual(types(second.events).filter((type) => type !== 'data'), ['response', 'end']);
+    assert.equal(only(second.events, 'end')[0].buffer.toString(), 'short');
+    assert.equal(server.connections(), 2);
+  } finally {
     await server.close();
   }
 });
