@@ -124,20 +124,25 @@ VImage jpegAtSize(const VSource& source, const VImage& upright, int wide, int hi
 // be narrower. The sums fit 32 bits up to 66051 pixels a block (255 * 255 each).
 template <typename Sum>
 void sumBlockRow(const std::uint8_t* row, int pixels, int blockWide, Sum* sums) {
-  for (int left = 0; left < pixels; left += blockWide, sums += 4) {
-    Sum red = 0, green = 0, blue = 0, alpha = 0;
+  auto add = [](const std::uint8_t* pixel, Sum* sum) {
+    const Sum a = pixel[3];
+    sum[0] += pixel[0] * a;
+    sum[1] += pixel[1] * a;
+    sum[2] += pixel[2] * a;
+    sum[3] += a;
+  };
+  int left = 0;
+  if (blockWide == 2) {  // the usual case (a fit between a quarter and a sixth): kept simple
+    for (; left + 2 <= pixels; left += 2, row += 8, sums += 4) {
+      add(row, sums);
+      add(row + 4, sums);
+    }
+  }
+  for (; left < pixels; left += blockWide, sums += 4) {
     for (const std::uint8_t* end = row + 4 * std::min(blockWide, pixels - left); row < end;
          row += 4) {
-      const Sum a = row[3];
-      red += row[0] * a;
-      green += row[1] * a;
-      blue += row[2] * a;
-      alpha += a;
+      add(row, sums);
     }
-    sums[0] += red;
-    sums[1] += green;
-    sums[2] += blue;
-    sums[3] += alpha;
   }
 }
 
@@ -174,13 +179,17 @@ VImage premultipliedBoxShrink(const VImage& straight, int blockWide, int blockHi
                     sums.data());
       }
       auto* out = reinterpret_cast<std::uint16_t*>(VIPS_IMAGE_ADDR(raw, 0, block));
+      // Averages scaled by 256, rounded; a double holds every sum exactly.
+      const double full = 256.0 / (double(blockWide) * rows);
       for (int x = 0; x < wide; ++x) {
-        const Sum count = Sum(std::min(blockWide, sourceWide - x * blockWide)) * Sum(rows);
+        const int columns = std::min(blockWide, sourceWide - x * blockWide);
+        const double alphaScale = columns == blockWide ? full : 256.0 / (double(columns) * rows);
+        const double colourScale = alphaScale / 255.0;
         const Sum* sum = &sums[std::size_t(x) * 4];
         for (int c = 0; c < 3; ++c) {
-          out[4 * x + c] = std::uint16_t((sum[c] * 256 + count * 255 / 2) / (count * 255));
+          out[4 * x + c] = std::uint16_t(double(sum[c]) * colourScale + 0.5);
         }
-        out[4 * x + 3] = std::uint16_t((sum[3] * 256 + count / 2) / count);
+        out[4 * x + 3] = std::uint16_t(double(sum[3]) * alphaScale + 0.5);
       }
     }
   }
