@@ -179,7 +179,7 @@ void zq_unzipItemAtPath(const std::string& archivePath, const std::string& desti
   // The listing can lie: what unzip writes is measured as it goes, and no single file may
   // pass the limit (one byte over it, so that a cut-off file still counts as too much).
   velquarin::platform::TaskOptions options;
-  options.maxFileSize = limits.maxBytes + 1;
+  options.maxFileSize = limits.maxBytes < UINT64_MAX - 1 ? limits.maxBytes + 1 : 0;
   options.keepGoing = [&] { return within(measure(staging), limits); };
   const auto result = velquarin::platform::runTask("/usr/bin/unzip", arguments, options);
   if (!result.launched) {
