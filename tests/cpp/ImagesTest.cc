@@ -178,7 +178,9 @@ TEST(Images, ShrinkingAPngWithAlphaWeighsColoursByTheirAlpha) {
     for (int x = 0; x < 100; ++x) {
       const std::uint8_t* p = &shrunk[(std::size_t(y) * 100 + x) * 4];
       // No red bleeds in from under the transparent half, even on the boundary.
-      if (p[3] > 0) EXPECT_LE(p[0], 2) << x << "," << y;
+      if (p[3] > 0) {
+        EXPECT_LE(p[0], 2) << x << "," << y;
+      }
     }
   }
   const auto at = [&](int x, int y) { return &shrunk[(std::size_t(y) * 100 + x) * 4]; };
