@@ -164,20 +164,19 @@ VImage premultipliedBoxShrink(const VImage& straight, int blockWide, int blockHi
 
   std::vector<Sum> sums(std::size_t(wide) * 4);
   const vips::VRegion region = vips::VRegion::new_from_image(straight);
-  // Whole blocks per strip, about 16 rows, read from the top as a sequential loader needs.
-  const int blocksPerStrip = std::max(1, 16 / blockHigh);
-  for (int top = 0; top < high; top += blocksPerStrip) {
-    const int firstLine = top * blockHigh;
-    const int lines = std::min(blocksPerStrip * blockHigh, sourceHigh - firstLine);
-    region.prepare(0, firstLine, sourceWide, lines);
-    for (int block = top; block < std::min(high, top + blocksPerStrip); ++block) {
-      std::fill(sums.begin(), sums.end(), Sum(0));
-      const int blockTop = block * blockHigh;
-      const int rows = std::min(blockHigh, sourceHigh - blockTop);
-      for (int y = blockTop; y < blockTop + rows; ++y) {
-        sumBlockRow(reinterpret_cast<const std::uint8_t*>(region.addr(0, y)), sourceWide, blockWide,
-                    sums.data());
-      }
+  // Strips of 16 rows from the top, as a sequential loader needs, whatever the block height:
+  // a tall block never asks for its rows all at once.
+  constexpr int kStrip = 16;
+  for (int top = 0; top < sourceHigh; top += kStrip) {
+    const int lines = std::min(kStrip, sourceHigh - top);
+    region.prepare(0, top, sourceWide, lines);
+    for (int y = top; y < top + lines; ++y) {
+      if (y % blockHigh == 0) std::fill(sums.begin(), sums.end(), Sum(0));
+      sumBlockRow(reinterpret_cast<const std::uint8_t*>(region.addr(0, y)), sourceWide, blockWide,
+                  sums.data());
+      if ((y + 1) % blockHigh != 0 && y + 1 != sourceHigh) continue;
+      const int block = y / blockHigh;
+      const int rows = y + 1 - block * blockHigh;
       auto* out = reinterpret_cast<std::uint16_t*>(VIPS_IMAGE_ADDR(raw, 0, block));
       // Averages scaled by 256, rounded; a double holds every sum exactly.
       const double full = 256.0 / (double(blockWide) * rows);

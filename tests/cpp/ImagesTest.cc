@@ -189,6 +189,26 @@ TEST(Images, ShrinkingAPngWithAlphaWeighsColoursByTheirAlpha) {
   EXPECT_EQ(at(80, 20)[3], 255);
   EXPECT_NEAR(at(50, 70)[1], 200, 1);
   EXPECT_NEAR(at(50, 70)[3], 128, 1);
+
+  // Blocks taller than the strips the rows are read in: 300 x 3000 into 10 x 10 is 1 x 10,
+  // from blocks of 150 x 150. Top half faint green, bottom half opaque red.
+  std::vector<std::uint8_t> tall(std::size_t(300) * 3000 * 4);
+  for (std::size_t i = 0; i < tall.size(); i += 4) {
+    const bool top = i < tall.size() / 2;
+    tall[i] = top ? 10 : 200, tall[i + 1] = top ? 200 : 10, tall[i + 2] = 30;
+    tall[i + 3] = top ? 100 : 255;
+  }
+  const fs::path tallFile = scratch.path / "tall.png";
+  writeBytes(tallFile, *Image::fromRGBA(300, 3000, tall)->representation(BitmapFileType::PNG));
+  auto narrow = zq_scaleToMaxWidth(Image::fromFile(tallFile), 10, 10);
+  ASSERT_TRUE(narrow);
+  ASSERT_EQ(narrow->pixelsWide(), 1);
+  ASSERT_EQ(narrow->pixelsHigh(), 10);
+  const auto column = narrow->rgbaPixels();
+  EXPECT_EQ(std::vector<int>(column.begin() + 4, column.begin() + 8),
+            (std::vector<int>{10, 200, 30, 100}));
+  EXPECT_EQ(std::vector<int>(column.begin() + 32, column.begin() + 36),
+            (std::vector<int>{200, 10, 30, 255}));
 }
 
 TEST(Images, ScaleToSizeAnchorsAtTheLowerLeftAndLeavesTheRestTransparent) {
