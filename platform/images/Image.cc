@@ -234,6 +234,10 @@ VImage unpremultiplied(const VImage& premultiplied) {
 std::optional<VImage> straightAlphaAtSize(const VSource& source, int wide, int high) {
   VImage image =
       VImage::new_from_source(source, "", VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+  // The header is read again here: a file rewritten meanwhile is not decoded at all.
+  if (std::uint64_t(image.width()) * std::uint64_t(image.height()) > kMaxImagePixels) {
+    throw VError("the picture has more pixels than allowed");
+  }
   if (image.bands() != 4 || image.format() != VIPS_FORMAT_UCHAR ||
       image.interpretation() != VIPS_INTERPRETATION_sRGB ||
       (image.get_typeof(VIPS_META_ORIENTATION) != 0 && image.get_int(VIPS_META_ORIENTATION) > 1)) {
