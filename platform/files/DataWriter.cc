@@ -64,7 +64,7 @@ std::optional<FileError> writeInPlace(const std::string& path,
 }
 
 std::optional<FileError> writeAtomically(const std::string& path,
-                                         std::span<const std::uint8_t> bytes) {
+                                         std::span<const std::uint8_t> bytes, bool durable) {
   if (path.empty() || path.back() == '/') return FileError{EISDIR, path};
   const std::string folder = folderOf(path);
   std::string temporary;
@@ -77,14 +77,14 @@ std::optional<FileError> writeAtomically(const std::string& path,
   }
   if (fd < 0) return FileError{EEXIST, path};
   int error = writeAll(fd, bytes);
-  if (!error && ::fsync(fd) != 0) error = errno;
+  if (!error && durable && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && !error) error = errno;
   if (!error && std::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
   if (error) {
     ::unlink(temporary.c_str());
     return FileError{error, path};
   }
-  syncFolder(folder);
+  if (durable) syncFolder(folder);
   return std::nullopt;
 }
 
@@ -100,9 +100,9 @@ void simulateWriteFailure(int code) {
 }
 
 std::optional<FileError> writeData(const std::string& path, std::span<const std::uint8_t> bytes,
-                                   bool atomic) {
+                                   bool atomic, bool durable) {
   if (const int code = simulatedFailure().load()) return FileError{code, path};
-  return atomic ? writeAtomically(path, bytes) : writeInPlace(path, bytes);
+  return atomic ? writeAtomically(path, bytes, durable) : writeInPlace(path, bytes);
 }
 
 }  // namespace velquarin::platform

@@ -1,17 +1,71 @@
 #include "tasks/Task.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 extern char** environ;
 
 namespace velquarin::platform {
 
-TaskResult runTask(const std::string& executable, const std::vector<std::string>& arguments) {
+namespace {
+
+class Pipe {
+ public:
+  Pipe() {
+    if (::pipe2(fds_, O_CLOEXEC) != 0) fds_[0] = fds_[1] = -1;
+  }
+  ~Pipe() {
+    closeRead();
+    closeWrite();
+  }
+  Pipe(const Pipe&) = delete;
+  Pipe& operator=(const Pipe&) = delete;
+  bool valid() const { return fds_[0] >= 0; }
+  int read() const { return fds_[0]; }
+  int write() const { return fds_[1]; }
+  void closeRead() { closeOne(fds_[0]); }
+  void closeWrite() { closeOne(fds_[1]); }
+
+ private:
+  static void closeOne(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+  }
+  int fds_[2];
+};
+
+// In the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void execChild(const char* executable, char* const* argv, int output,
+                            std::uint64_t maxFileSize) {
+  const int null = ::open("/dev/null", O_RDWR);
+  if (null < 0) ::_exit(127);
+  ::dup2(null, STDIN_FILENO);
+  ::dup2(output >= 0 ? output : null, STDOUT_FILENO);
+  ::dup2(null, STDERR_FILENO);
+  if (maxFileSize > 0) {
+    const rlimit limit{maxFileSize, maxFileSize};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+    // A write past the limit fails (EFBIG) rather than ending the program with a core dump.
+    ::signal(SIGXFSZ, SIG_IGN);
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  ::execve(executable, argv, environ);
+  ::_exit(127);
+}
+
+}  // namespace
+
+TaskResult runTask(const std::string& executable, const std::vector<std::string>& arguments,
+                   const TaskOptions& options) {
   TaskResult result;
   if (executable.empty() || executable.front() != '/') return result;
   std::vector<char*> argv;
@@ -20,21 +74,52 @@ TaskResult runTask(const std::string& executable, const std::vector<std::string>
   for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  const int spawned =
-      posix_spawn(&pid, executable.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return result;
+  Pipe output;
+  if (!output.valid()) return result;
+  const pid_t pid = ::fork();
+  if (pid < 0) return result;
+  if (pid == 0) execChild(executable.c_str(), argv.data(), output.write(), options.maxFileSize);
+  output.closeWrite();
   result.launched = true;
 
+  // Read (or drain) the output and ask keepGoing between waits, until the pipe closes and
+  // the program has ended.
+  bool open = true;
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return result;
+  const long interval = std::max<long>(1, options.pollInterval.count());
+  char buffer[4096];
+  auto lastAsked = std::chrono::steady_clock::now();
+  for (;;) {
+    if (open) {
+      pollfd readable{output.read(), POLLIN, 0};
+      const int ready = ::poll(&readable, 1, static_cast<int>(interval));
+      if (ready > 0) {
+        const ssize_t got = ::read(output.read(), buffer, sizeof buffer);
+        if (got > 0) {
+          const std::size_t room =
+              options.captureOutput - std::min(options.captureOutput, result.output.size());
+          result.output.append(buffer, std::min(room, static_cast<std::size_t>(got)));
+        } else if (got == 0 || errno != EINTR) {
+          open = false;
+          output.closeRead();
+        }
+      }
+    } else {
+      ::usleep(static_cast<useconds_t>(interval) * 1000);
+    }
+    const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+    if (ended == pid) break;
+    if (ended < 0 && errno != EINTR) return result;
+    const auto now = std::chrono::steady_clock::now();
+    if (options.keepGoing && now - lastAsked >= options.pollInterval) {
+      lastAsked = now;
+      if (options.keepGoing()) continue;
+      ::kill(pid, SIGKILL);
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      result.stopped = true;
+      break;
+    }
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);

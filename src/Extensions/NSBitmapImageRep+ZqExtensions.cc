@@ -57,7 +57,8 @@ std::optional<std::string> zq_writeToTemporaryFileWithName(const Image& bitmap,
     ZQ_LOG_WARN("No free file name for the image '%@'.", fileName);
     return std::nullopt;
   }
-  if (auto error = velquarin::platform::writeData(*path, *data, true)) {
+  // Atomic, so nobody reads half a picture; not synced: the temporary folder is scratch.
+  if (auto error = velquarin::platform::writeData(*path, *data, true, false)) {
     ZQ_LOG_WARN("Could not write the image to '%@': %@", *path, error->description());
     return std::nullopt;
   }

@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <regex>
+#include <sstream>
 
 #include "Utilities/ZqLog.h"
 #include "tasks/Task.h"
@@ -71,15 +74,86 @@ void moveRegularFiles(int from, int to, int depth) {
   }
 }
 
+// What an archive's central directory says it holds: "N files, X bytes uncompressed, ..."
+// from unzip's own listing. Nullopt when unzip cannot list it.
+struct Listing {
+  std::uint64_t entries = 0;
+  std::uint64_t bytes = 0;
+};
+
+std::optional<Listing> listArchive(const std::string& archive) {
+  velquarin::platform::TaskOptions options;
+  options.captureOutput = 64 * 1024;
+  const auto result =
+      velquarin::platform::runTask("/usr/bin/unzip", {"-Z", "-t", archive}, options);
+  // 1 is a warning (such as bytes before the archive); the totals are still right.
+  if (!result.launched || (result.exitStatus != 0 && result.exitStatus != 1)) return std::nullopt;
+  std::istringstream lines(result.output);
+  std::optional<Listing> listing;
+  for (std::string line; std::getline(lines, line);) {
+    static const std::regex kTotals(R"(^(\d{1,19}) files?, (\d{1,19}) bytes uncompressed, )");
+    std::smatch match;
+    if (!std::regex_search(line, match, kTotals)) continue;
+    // Over 19 digits never matches; up to 19 always fits in 64 bits.
+    listing = Listing{std::stoull(match[1].str()), std::stoull(match[2].str())};
+  }
+  return listing;
+}
+
+// What is below `folder` so far, without following anything: the entries that are not
+// folders and the bytes of the files. Folders unzip makes on the way count apart, since
+// one entry's path may create many.
+struct Unpacked {
+  Listing listing;
+  std::uint64_t folders = 0;
+};
+
+Unpacked measure(const fs::path& folder) {
+  Unpacked seen;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    struct stat status;
+    if (::lstat(it->path().c_str(), &status) != 0) continue;
+    if (S_ISDIR(status.st_mode)) {
+      ++seen.folders;
+      continue;
+    }
+    ++seen.listing.entries;
+    if (S_ISREG(status.st_mode)) seen.listing.bytes += static_cast<std::uint64_t>(status.st_size);
+  }
+  return seen;
+}
+
+bool within(const Listing& listing, const ZqUnzipLimits& limits) {
+  return listing.entries <= limits.maxEntries && listing.bytes <= limits.maxBytes;
+}
+
+bool within(const Unpacked& unpacked, const ZqUnzipLimits& limits) {
+  return within(unpacked.listing, limits) && unpacked.folders <= limits.maxEntries;
+}
+
 }  // namespace
 
 void zq_unzipItemAtPath(const std::string& archivePath, const std::string& destination,
-                        const std::vector<std::string>* filter) {
+                        const std::vector<std::string>* filter, const ZqUnzipLimits& limits) {
   std::error_code error;
   // Absolute, so the archive's name can never read as an option of unzip.
   const fs::path archive = fs::absolute(archivePath, error).lexically_normal();
   const fs::path folder = fs::absolute(destination, error).lexically_normal();
   if (error || archivePath.empty() || destination.empty()) return;
+  const auto listing = listArchive(archive.string());
+  if (!listing) {
+    ZQ_LOG_WARN("Could not list the archive '%@'; it was not unpacked.", archive.string());
+    return;
+  }
+  if (!within(*listing, limits)) {
+    ZQ_LOG_WARN(
+        "Archive '%@' holds %lu entries of %lu bytes, more than allowed; it was not unpacked.",
+        archive.string(), static_cast<unsigned long>(listing->entries),
+        static_cast<unsigned long>(listing->bytes));
+    return;
+  }
   fs::create_directories(folder, error);
   Descriptor target(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!target.valid()) {
@@ -102,11 +176,22 @@ void zq_unzipItemAtPath(const std::string& archivePath, const std::string& desti
       arguments.push_back(pattern);
     }
   }
-  const auto result = velquarin::platform::runTask("/usr/bin/unzip", arguments);
+  // The listing can lie: what unzip writes is measured as it goes, and no single file may
+  // pass the limit (one byte over it, so that a cut-off file still counts as too much).
+  velquarin::platform::TaskOptions options;
+  options.maxFileSize = limits.maxBytes < UINT64_MAX - 1 ? limits.maxBytes + 1 : 0;
+  options.keepGoing = [&] { return within(measure(staging), limits); };
+  const auto result = velquarin::platform::runTask("/usr/bin/unzip", arguments, options);
   if (!result.launched) {
     ZQ_LOG_WARN("Could not run /usr/bin/unzip for '%@'.", archive.string());
   } else {
     ZQ_LOG_DEBUG("unzip of '%@' ended with status %d.", archive.string(), result.exitStatus);
+  }
+  if (result.stopped || !within(measure(staging), limits)) {
+    ZQ_LOG_WARN("Archive '%@' unpacks to more than allowed; it was not unpacked.",
+                archive.string());
+    fs::remove_all(staging, error);
+    return;
   }
 
   Descriptor unpacked(::open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,15 @@ std::uint32_t crc32(const std::string& data) {
 // A zip archive of stored (uncompressed) entries with Unix modes, symbolic links included.
 class ZipWriter {
  public:
-  void file(const std::string& name, const std::string& data) { add(name, data, 0100644); }
+  // `claimed` is the size the headers state; a lying archive states less than it holds.
+  void file(const std::string& name, const std::string& data,
+            std::optional<std::uint32_t> claimed = std::nullopt) {
+    add(name, data, 0100644, claimed);
+  }
   void symlink(const std::string& name, const std::string& target) { add(name, target, 0120777); }
+
+  std::uint64_t statedBytes() const { return stated_; }
+  unsigned entries() const { return count_; }
 
   void save(const fs::path& path) {
     std::string archive = body_;
@@ -56,19 +64,22 @@ class ZipWriter {
   }
   static void u32(std::string& out, std::uint32_t v) { u16(out, v & 0xFFFF), u16(out, v >> 16); }
 
-  void add(const std::string& name, const std::string& data, std::uint32_t mode) {
+  void add(const std::string& name, const std::string& data, std::uint32_t mode,
+           std::optional<std::uint32_t> claimed = std::nullopt) {
     const std::uint32_t crc = crc32(data);
     const auto offset = static_cast<std::uint32_t>(body_.size());
     const auto size = static_cast<std::uint32_t>(data.size());
+    const std::uint32_t stated = claimed.value_or(size);
+    stated_ += stated;
     u32(body_, 0x04034b50);
     u16(body_, 10), u16(body_, 0), u16(body_, 0), u16(body_, 0), u16(body_, 0x21);
-    u32(body_, crc), u32(body_, size), u32(body_, size);
+    u32(body_, crc), u32(body_, size), u32(body_, stated);
     u16(body_, static_cast<unsigned>(name.size())), u16(body_, 0);
     body_ += name + data;
     u32(central_, 0x02014b50);
     u16(central_, (3 << 8) | 30), u16(central_, 10), u16(central_, 0), u16(central_, 0);
     u16(central_, 0), u16(central_, 0x21);
-    u32(central_, crc), u32(central_, size), u32(central_, size);
+    u32(central_, crc), u32(central_, size), u32(central_, stated);
     u16(central_, static_cast<unsigned>(name.size())), u16(central_, 0), u16(central_, 0);
     u16(central_, 0), u16(central_, 0), u32(central_, mode << 16), u32(central_, offset);
     central_ += name;
@@ -78,6 +89,7 @@ class ZipWriter {
   std::string body_;
   std::string central_;
   unsigned count_ = 0;
+  std::uint64_t stated_ = 0;
 };
 
 std::string contents(const fs::path& path) {
@@ -102,6 +114,8 @@ struct Fixture {
   fs::path outside = scratch.path / "outside";
   fs::path archive = scratch.path / "archive.zip";
   fs::path destination = scratch.path / "work" / "dest";
+  std::uint64_t bytes = 0;
+  std::uint64_t entries = 0;
 
   Fixture() {
     fs::create_directories(outside);
@@ -114,6 +128,8 @@ struct Fixture {
     zip.file("notes.txt", "notes");
     zip.symlink("link.txt", "notes.txt");
     zip.save(archive);
+    bytes = zip.statedBytes();
+    entries = zip.entries();
   }
 };
 
@@ -162,4 +178,41 @@ TEST(Unzip, NeverWritesThroughALinkAlreadyInTheDestination) {
   for (const auto& name : listing(f.destination)) {
     EXPECT_EQ(name.find(".unzip-"), std::string::npos) << name;
   }
+}
+
+TEST(Unzip, RefusesArchivesListedAsTooLargeAndLeavesNothing) {
+  Fixture f;
+  zq_unzipItemAtPath(f.archive.string(), f.destination.string(), nullptr,
+                     {.maxBytes = f.bytes - 1});
+  EXPECT_TRUE(!fs::exists(f.destination) || fs::is_empty(f.destination));
+  zq_unzipItemAtPath(f.archive.string(), f.destination.string(), nullptr,
+                     {.maxEntries = f.entries - 1});
+  EXPECT_TRUE(!fs::exists(f.destination) || fs::is_empty(f.destination));
+  // At the limits it is unpacked.
+  zq_unzipItemAtPath(f.archive.string(), f.destination.string(), nullptr,
+                     {.maxBytes = f.bytes, .maxEntries = f.entries});
+  EXPECT_EQ(contents(f.destination / "notes.txt"), "notes");
+
+  // Not an archive unzip can list: nothing is tried.
+  std::ofstream(f.scratch.path / "bogus.zip") << "not a zip";
+  const fs::path other = f.scratch.path / "other";
+  zq_unzipItemAtPath((f.scratch.path / "bogus.zip").string(), other.string());
+  EXPECT_TRUE(!fs::exists(other) || fs::is_empty(other));
+}
+
+TEST(Unzip, BoundsWhatIsWrittenWhenTheListingLies) {
+  Scratch scratch;
+  const fs::path archive = scratch.path / "bomb.zip";
+  ZipWriter zip;
+  zip.file("small.txt", "small");
+  zip.file("big.bin", std::string(3 << 20, 'x'), 10);  // says 10 bytes, holds 3 MiB
+  zip.save(archive);
+  const fs::path destination = scratch.path / "dest";
+  zq_unzipItemAtPath(archive.string(), destination.string(), nullptr, {.maxBytes = 1 << 20});
+  ASSERT_TRUE(fs::exists(destination));
+  EXPECT_TRUE(fs::is_empty(destination)) << listing(destination).front();
+
+  // The same archive within a larger limit: unzip does write all of it.
+  zq_unzipItemAtPath(archive.string(), destination.string(), nullptr, {.maxBytes = 4 << 20});
+  EXPECT_EQ(fs::file_size(destination / "big.bin"), std::uintmax_t(3) << 20);
 }
