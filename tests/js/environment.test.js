@@ -154,7 +154,9 @@ test('relaunch starts the host again, with its arguments, after the old process 
       const old = Number(fs.readFileSync(first, 'utf8'));
       let state = 'gone';
       try { state = fs.readFileSync('/proc/' + old + '/stat', 'utf8').split(') ')[1][0]; } catch {}
-      fs.writeFileSync(second, JSON.stringify({ pid: process.pid, old: state, execArgv: process.execArgv }));
+      // Written whole under another name first: the test polls for the file's existence.
+      fs.writeFileSync(second + '.part', JSON.stringify({ pid: process.pid, old: state, execArgv: process.execArgv }));
+      fs.renameSync(second + '.part', second);
     } else {
       fs.writeFileSync(first, String(process.pid));
       require(${JSON.stringify(addonPath('ZqTestProbe'))}).relaunch();
