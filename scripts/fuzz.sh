@@ -89,8 +89,13 @@ summary() {
 }
 
 # Targets that read preferences or files see a throw-away home, never the user's.
+# In memory where possible: the store target saves (and syncs) files for every input.
 sandbox() {
-  scratch=$(mktemp -d)
+  if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    scratch=$(mktemp -d -p /dev/shm)
+  else
+    scratch=$(mktemp -d)
+  fi
   trap 'rm -rf "$scratch"' EXIT
   mkdir -p "$scratch/home" "$scratch/tmp"
   export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config"
