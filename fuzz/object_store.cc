@@ -1,7 +1,9 @@
 // The previous version's XML stores: the store reader with the accounts model or the
 // workspace model (the first byte chooses), the entity wrappers over what it read, and the
-// round trip: a store that reads is written back, read again into the same objects, and
-// written again into the same bytes.
+// round trip: a store that reads is written back and read again into the same objects, and
+// from the second writing on the bytes stay the same. (The first writing may still change
+// how kept XML spells a character: libxml2 writes "&#x170;" for it when the file declared
+// no encoding, the character itself once the file says UTF-8.)
 
 #include <cstdint>
 #include <fstream>
@@ -130,12 +132,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // A store that was read must be writable, or migrating it would lose it.
   ZQ_FUZZ_CHECK(first.save(&error), error);
-  const std::string written = readFile(path);
   graph::Context second(model);
-  ZQ_FUZZ_CHECK(second.attach(path, &error), error + "\n" + written);
+  ZQ_FUZZ_CHECK(second.attach(path, &error), error + "\n" + readFile(path));
   expectSameGraph(first, second);
   ZQ_FUZZ_CHECK(second.save(&error), error);
   const std::string rewritten = readFile(path);
-  ZQ_FUZZ_CHECK(written == rewritten, written + "\n----\n" + rewritten);
+  graph::Context third(model);
+  ZQ_FUZZ_CHECK(third.attach(path, &error), error + "\n" + rewritten);
+  expectSameGraph(second, third);
+  ZQ_FUZZ_CHECK(third.save(&error), error);
+  const std::string again = readFile(path);
+  ZQ_FUZZ_CHECK(rewritten == again, rewritten + "\n----\n" + again);
   return 0;
 }
