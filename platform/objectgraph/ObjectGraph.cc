@@ -538,6 +538,11 @@ class StoreReader {
 
   bool noteId(const std::string& id) {
     if (id.empty()) return fail("an object without id");
+    // References are lists split at white space: an id holding some could never be named
+    // again once the store is written.
+    if (id.find_first_of(" \t\n\r") != std::string::npos) {
+      return fail("object id \"" + id + "\" holds white space");
+    }
     if (objectsById_.contains(id)) return fail("duplicate object id " + id);
     // Keep new ids clear of every "z<number>" id in the file.
     if (id.size() > 1 && id[0] == 'z') {

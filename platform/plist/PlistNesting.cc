@@ -1,5 +1,6 @@
 #include "plist/PlistNesting.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -186,7 +187,86 @@ class BinaryNesting {
   std::vector<std::uint32_t> height_;
 };
 
+std::optional<std::uint64_t> bigEndianAt(std::string_view data, std::size_t at, std::size_t width) {
+  if (at > data.size() || data.size() - at < width) return std::nullopt;
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < width; ++i) {
+    value = (value << 8) | static_cast<unsigned char>(data[at + i]);
+  }
+  return value;
+}
+
+// Whether any string object of a binary list (ASCII 0x5_, UTF-16 0x6_, UTF-8 0x7_; keys are
+// strings too) holds a NUL character. Objects may share or overlap bytes, so the byte ranges
+// are gathered, sorted, and each byte is looked at once per kind.
+bool binaryStringsHoldNul(std::string_view data) {
+  constexpr std::size_t kTrailer = 32;
+  if (data.size() < 8 + kTrailer) return false;  // too short to parse at all
+  const std::size_t trailer = data.size() - kTrailer;
+  const std::size_t offsetSize = static_cast<unsigned char>(data[trailer + 6]);
+  const auto objects = bigEndianAt(data, trailer + 8, 8);
+  const auto tableStart = bigEndianAt(data, trailer + 24, 8);
+  if (offsetSize < 1 || offsetSize > 8 || !objects || !tableStart || *tableStart >= trailer ||
+      (trailer - *tableStart) / offsetSize < *objects) {
+    return false;  // libplist refuses the file itself
+  }
+  struct Range {
+    std::size_t begin;
+    std::size_t end;
+  };
+  std::vector<Range> narrow;
+  std::vector<Range> wide[2];  // UTF-16 code units, by the parity of their first byte
+  for (std::uint64_t index = 0; index < *objects; ++index) {
+    const auto offset = bigEndianAt(data, *tableStart + index * offsetSize, offsetSize);
+    if (!offset || *offset < 8 || *offset >= *tableStart) continue;
+    const unsigned marker = static_cast<unsigned char>(data[*offset]);
+    const unsigned kind = marker >> 4;
+    if (kind < 0x5 || kind > 0x7) continue;
+    std::size_t at = *offset + 1;
+    std::uint64_t count = marker & 0xF;
+    if (count == 0xF) {
+      if (at >= data.size() || (static_cast<unsigned char>(data[at]) >> 4) != 0x1) continue;
+      const std::size_t width = std::size_t{1} << (data[at] & 0xF);
+      const auto value = width <= 8 ? bigEndianAt(data, at + 1, width) : std::nullopt;
+      if (!value) continue;
+      count = *value;
+      at += 1 + width;
+    }
+    if (count > data.size() || at > data.size()) continue;
+    const std::uint64_t bytes = kind == 0x6 ? count * 2 : count;
+    const std::size_t end =
+        static_cast<std::size_t>(std::min<std::uint64_t>(at + bytes, data.size()));
+    (kind == 0x6 ? wide[at % 2] : narrow).push_back({at, end});
+  }
+  const auto byBegin = [](const Range& a, const Range& b) { return a.begin < b.begin; };
+  std::sort(narrow.begin(), narrow.end(), byBegin);
+  std::size_t scanned = 0;
+  for (const Range& range : narrow) {
+    for (std::size_t i = std::max(range.begin, scanned); i < range.end; ++i) {
+      if (data[i] == '\0') return true;
+    }
+    scanned = std::max(scanned, range.end);
+  }
+  for (auto& ranges : wide) {
+    std::sort(ranges.begin(), ranges.end(), byBegin);
+    scanned = 0;  // always of the ranges' parity once set
+    for (const Range& range : ranges) {
+      for (std::size_t i = std::max(range.begin, scanned); i + 1 < range.end; i += 2) {
+        if (data[i] == '\0' && data[i + 1] == '\0') return true;
+      }
+      scanned = std::max(scanned, range.end);
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+bool propertyListStringsWithoutNul(std::string_view bytes) {
+  // libplist reads anything else as XML, which cannot hold U+0000 at all.
+  if (bytes.substr(0, 8) == "bplist00") return !binaryStringsHoldNul(bytes);
+  return bytes.find('\0') == std::string_view::npos;
+}
 
 bool propertyListNestingWithin(std::string_view bytes, std::size_t maxDepth) {
   if (bytes.substr(0, 6) == "bplist") return BinaryNesting(bytes).within(maxDepth);

@@ -15,4 +15,9 @@ inline constexpr std::size_t kMaxPropertyListNesting = 512;
 bool propertyListNestingWithin(std::string_view bytes,
                                std::size_t maxDepth = kMaxPropertyListNesting);
 
+// Whether no string or key of an XML or binary property list holds a NUL character.
+// libplist ends the process (a failed assertion) when it hands such a string out, so lists
+// that hold one are refused before it sees them, like deep ones.
+bool propertyListStringsWithoutNul(std::string_view bytes);
+
 }  // namespace velquarin::platform

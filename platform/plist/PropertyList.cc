@@ -11,7 +11,7 @@ namespace velquarin::platform {
 
 PlistPtr parsePropertyList(const std::string& bytes) {
   if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return nullptr;
-  if (!propertyListNestingWithin(bytes)) return nullptr;
+  if (!propertyListNestingWithin(bytes) || !propertyListStringsWithoutNul(bytes)) return nullptr;
   plist_t root = nullptr;
   plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
   return PlistPtr(root);

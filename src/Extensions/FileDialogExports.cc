@@ -1,11 +1,10 @@
-#include <filesystem>
 #include <memory>
 
 #include "Exports.h"
+#include "Extensions/ZqSaveDialogOptions.h"
 #include "HostCall.h"
 #include "Utilities/ZqCallbackSlot.h"
 #include "Utilities/ZqConvert.h"
-#include "Utilities/ZqJSON.h"
 #include "Utilities/ZqLog.h"
 #include "dialogs/SavePanel.h"
 #include "runloop/MainQueue.h"
@@ -24,13 +23,6 @@ ZqCallbackSlot saveDialogSlot("showFileDialog");
 std::unique_ptr<MainQueue::KeepAlive>& dialogKeepAlive() {
   static auto* holder = new std::unique_ptr<MainQueue::KeepAlive>();
   return *holder;
-}
-
-// A string option; null, absent or any other type counts as not given.
-std::optional<std::string> stringOption(const nlohmann::json& options, const char* key) {
-  const auto found = options.find(key);
-  if (found == options.end() || !found->is_string()) return std::nullopt;
-  return found->get<std::string>();
 }
 
 void saveDialogEnded(SavePanel::Response response, const std::string& path) {
@@ -52,11 +44,7 @@ Napi::Value showFileDialog(const ZqArgs& args) {
     return env.Undefined();
   }
   std::string error;
-  auto options = ZqConvertFromJSONString(convertToString(args.at(1)).value_or(""), &error);
-  if (options && !options->is_object()) {
-    options.reset();
-    error = "the options are not a JSON object";
-  }
+  auto options = ZqSaveDialogOptionsFromJSON(convertToString(args.at(1)).value_or(""), &error);
   if (!options) {
     ZQ_LOG_ERROR("Couldn't open dialog because of error: %@", error);
     return env.Undefined();
@@ -69,11 +57,8 @@ Napi::Value showFileDialog(const ZqArgs& args) {
 
   saveDialogSlot.set(args.at(2));
   auto panel = std::make_shared<SavePanel>();
-  if (auto directory = stringOption(*options, "destination-path")) {
-    std::error_code ignored;
-    panel->directory = std::filesystem::absolute(*directory, ignored).lexically_normal().string();
-  }
-  if (auto filename = stringOption(*options, "filename")) panel->nameFieldStringValue = *filename;
+  panel->directory = options->directory;
+  if (options->filename) panel->nameFieldStringValue = *options->filename;
   dialogKeepAlive() = std::make_unique<MainQueue::KeepAlive>();
   if (!SavePanel::beginSheet(panel, *window, saveDialogEnded)) {
     // The window cannot take the sheet: answer as cancelled rather than wait for ever.

@@ -13,6 +13,9 @@ template <class... Ts>
 struct Overloaded : Ts... {
   using Ts::operator()...;
 };
+// Spelled out for compilers without deduction for aggregates (clang before 17).
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Widths and precisions from a format are capped so a log line stays a log line.
 constexpr int kMaxWidth = 512;

@@ -241,6 +241,11 @@ TEST(MigrationStore, HostileFilesAreRefusedWhole) {
        store("<object type=\"BOOKMARK\" id=\"z5\"/>"
              "<object type=\"ACCOUNT\" id=\"z1\"><relationship name=\"bookmarks\" type=\"0/0\" "
              "destination=\"BOOKMARK\" idrefs=\"z5 z5\"></relationship></object>")},
+      // A line break in an attribute reads as a space: "z2 " could not be listed in idrefs.
+      {"id with white space",
+       store("<object type=\"ACCOUNT\" id=\"z1\"/><object type=\"SIGNATURE\" id=\"z2\n\">"
+             "<relationship name=\"account\" type=\"1/1\" destination=\"ACCOUNT\" "
+             "idrefs=\"z1\"></relationship></object>")},
       {"bad base64", store("<object type=\"ACCOUNT\" id=\"z1\"><attribute name=\"colordata\" "
                            "type=\"binary\">!!!!</attribute></object>")},
   };

@@ -157,3 +157,53 @@ TEST(PlistNesting, SharedBinaryObjectsAreWalkedOnce) {
   EXPECT_FALSE(propertyListNestingWithin(binary, 40));
   EXPECT_TRUE(propertyListNestingWithin(binary, 41));
 }
+
+// Binary lists written by the desktop's own writer: {"k": "x\0y"}, {"a\0b": "x"}, and
+// UTF-16 strings "é\0", "éa" and "\u0100\u0001" (bytes 01 00 00 01: zero bytes, no zero unit).
+const std::string kNulInString(
+    "bplist00\xd1\x01\x02\x51\x6b\x53\x78\x00\x79\x08\x0b\x0d\x00\x00\x00\x00\x00\x00\x01\x01"
+    "\x00\x00\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x11",
+    52);
+const std::string kNulInKey(
+    "bplist00\xd1\x01\x02\x53\x61\x00\x62\x51\x78\x08\x0b\x0f\x00\x00\x00\x00\x00\x00\x01\x01"
+    "\x00\x00\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x11",
+    52);
+const std::string kUtf16WithNul(
+    "bplist00\xd1\x01\x02\x51\x6b\x62\x00\xe9\x00\x00\x08\x0b\x0d\x00\x00\x00\x00\x00\x00\x01"
+    "\x01\x00\x00\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x00\x12",
+    53);
+const std::string kUtf16(
+    "bplist00\xd1\x01\x02\x51\x6b\x62\x00\xe9\x00\x61\x08\x0b\x0d\x00\x00\x00\x00\x00\x00\x01"
+    "\x01\x00\x00\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x00\x12",
+    53);
+const std::string kUtf16ZeroBytes(
+    "bplist00\xd1\x01\x02\x51\x6b\x62\x01\x00\x00\x01\x08\x0b\x0d\x00\x00\x00\x00\x00\x00\x01"
+    "\x01\x00\x00\x00\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x00\x12",
+    53);
+
+// libplist aborts the process when it hands out a string holding NUL: such lists never
+// reach it.
+TEST(PlistStrings, ListsWithNulInAStringOrKeyAreRefused) {
+  EXPECT_FALSE(parsePlistValue(kNulInString).has_value());
+  EXPECT_FALSE(parsePlistValue(kNulInKey).has_value());
+  EXPECT_FALSE(parsePlistValue(kUtf16WithNul).has_value());
+  EXPECT_FALSE(parsePropertyList(kNulInKey));
+  const char kXml[] =
+      "<plist version=\"1.0\"><dict><key>k</key><string>x\0y</string></dict></plist>";
+  const std::string xml(kXml, sizeof kXml - 1);
+  EXPECT_FALSE(parsePlistValue(xml).has_value());
+
+  const auto utf16 = parsePlistValue(kUtf16);
+  ASSERT_TRUE(utf16.has_value());
+  EXPECT_EQ(*utf16->asDictionary()->at("k").asString(),
+            "\xc3\xa9"
+            "a");
+  const auto zeroBytes = parsePlistValue(kUtf16ZeroBytes);
+  ASSERT_TRUE(zeroBytes.has_value());
+  EXPECT_EQ(*zeroBytes->asDictionary()->at("k").asString(), "\xc4\x80\x01");
+}

@@ -1,0 +1,79 @@
+// Property lists as preferences, defaults and the previous version's preferences read them:
+// XML or binary bytes to a value, to JSON and to the migration's JSON form; a value that was
+// read is written as XML and reads back as the same value.
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "Migration/ZqMigration.h"
+#include "plist/PlistNesting.h"
+#include "plist/PlistValue.h"
+#include "plist/PropertyList.h"
+
+namespace {
+
+using velquarin::platform::PlistValue;
+
+// Equality that lets NaN equal NaN (a real read from a binary list may be one).
+bool same(const PlistValue& a, const PlistValue& b) {
+  if (a.type() != b.type()) return false;
+  switch (a.type()) {
+    case PlistValue::Type::Real: {
+      const double x = *a.asReal();
+      const double y = *b.asReal();
+      return x == y || (std::isnan(x) && std::isnan(y));
+    }
+    case PlistValue::Type::Array: {
+      const auto& x = *a.asArray();
+      const auto& y = *b.asArray();
+      if (x.size() != y.size()) return false;
+      for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!same(x[i], y[i])) return false;
+      }
+      return true;
+    }
+    case PlistValue::Type::Dictionary: {
+      const auto& x = *a.asDictionary();
+      const auto& y = *b.asDictionary();
+      if (x.size() != y.size()) return false;
+      for (auto i = x.begin(), j = y.begin(); i != x.end(); ++i, ++j) {
+        if (i->first != j->first || !same(i->second, j->second)) return false;
+      }
+      return true;
+    }
+    default:
+      return a == b;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+
+  // The bundle's Info.plist road: bytes to JSON.
+  if (auto root = velquarin::platform::parsePropertyList(bytes)) {
+    (void)velquarin::platform::propertyListToJson(root.get())
+        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  }
+
+  // The defaults and migration road: bytes to a value.
+  const auto value = velquarin::platform::parsePlistValue(bytes);
+  if (!value) return 0;
+  (void)ZqJSONFromPlistValue(*value);
+
+  // Written as XML, a value reads back as itself once libplist's lossy spots (date
+  // fractions, reals as text) have been through one round.
+  const std::string xml = velquarin::platform::plistValueToXml(*value);
+  ZQ_FUZZ_CHECK(!xml.empty(), "");
+  ZQ_FUZZ_CHECK(velquarin::platform::propertyListNestingWithin(xml), xml);
+  const auto once = velquarin::platform::parsePlistValue(xml);
+  ZQ_FUZZ_CHECK(once.has_value(), xml);
+  const std::string xmlAgain = velquarin::platform::plistValueToXml(*once);
+  const auto twice = velquarin::platform::parsePlistValue(xmlAgain);
+  ZQ_FUZZ_CHECK(twice.has_value(), xmlAgain);
+  ZQ_FUZZ_CHECK(same(*once, *twice), xml + "\n----\n" + xmlAgain);
+  return 0;
+}
