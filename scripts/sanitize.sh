@@ -37,11 +37,12 @@ config="$PWD/scripts/sanitizers"
 reports="$PWD/$BUILD_DIR/sanitizer-reports"
 rm -rf "$reports" && mkdir -p "$reports"
 # Reports go to one file per process, so a report from a child whose exit status no test looks
-# at still fails the run. intercept_tls_get_addr=0: with it on, this runtime misreads glibc's
+# at still fails the run. Use-after-return and initialisation-order checks are on as well.
+# intercept_tls_get_addr=0: with it on, this runtime misreads glibc's
 # dynamic TLS blocks and the leak checker's tracer crashes. The crash reporter's tests raise
 # SIGSEGV and SIGBUS on purpose and check that the process dies of them: those signals are left
 # to the module's handler.
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0:handle_segv=0:handle_sigbus=0:handle_sigfpe=0:log_path=$reports/asan"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:intercept_tls_get_addr=0:handle_segv=0:handle_sigbus=0:handle_sigfpe=0:log_path=$reports/asan"
 export LSAN_OPTIONS="suppressions=$config/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
 
