@@ -152,7 +152,8 @@ Napi::Object Init(Napi::Env env, Napi::Object exports) {
   exports.Set("addressSanitized", Napi::Boolean::New(env, kAddressSanitized));
   exports.Set("leakForSanitizerCheck", Napi::Function::New(env, leakForSanitizerCheck));
   exports.Set("overflowForSanitizerCheck", Napi::Function::New(env, overflowForSanitizerCheck));
-  exports.Set("overflowIntForSanitizerCheck", Napi::Function::New(env, overflowIntForSanitizerCheck));
+  exports.Set("overflowIntForSanitizerCheck",
+              Napi::Function::New(env, overflowIntForSanitizerCheck));
   return exports;
 }
 
