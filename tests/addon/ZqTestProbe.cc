@@ -3,6 +3,10 @@
 
 #include <napi.h>
 
+#include <cstring>
+#include <limits>
+#include <memory>
+
 #include "Extensions/NSApplication+ZqExtensions.h"
 #include "Utilities/ZqApplicationIsolate.h"
 #include "Utilities/ZqCallbackSlot.h"
@@ -94,6 +98,41 @@ Napi::Value relaunch(const Napi::CallbackInfo& info) {
   return Napi::Boolean::New(info.Env(), zq_relaunch());
 }
 
+// Deliberate faults for the sanitizer run's self-check (tests/js/sanitizers.test.js): each proves
+// that a fault of its kind in the module's own code is reported and fails the process, whatever
+// the leak suppressions hide of the engine's. Called only in a sanitizer build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitized = true;
+#else
+constexpr bool kAddressSanitized = false;
+#endif
+
+// leakForSanitizerCheck(bytes): a block nothing points to once the call returns.
+[[gnu::noinline]] void leakBlock(std::size_t bytes) {
+  char* block = std::make_unique<char[]>(bytes).release();
+  std::memset(block, 0x5a, bytes);
+  block = nullptr;
+}
+
+Napi::Value leakForSanitizerCheck(const Napi::CallbackInfo& info) {
+  leakBlock(static_cast<std::size_t>(info[0].As<Napi::Number>().Uint32Value()));
+  return info.Env().Undefined();
+}
+
+// overflowForSanitizerCheck(bytes): reads the byte after a block of that size.
+Napi::Value overflowForSanitizerCheck(const Napi::CallbackInfo& info) {
+  const std::size_t bytes = info[0].As<Napi::Number>().Uint32Value();
+  auto block = std::make_unique<char[]>(bytes);
+  const volatile char* past = block.get() + bytes;
+  return Napi::Number::New(info.Env(), *past);
+}
+
+// overflowIntForSanitizerCheck(value): value + INT_MAX as a signed int.
+Napi::Value overflowIntForSanitizerCheck(const Napi::CallbackInfo& info) {
+  const int value = info[0].As<Napi::Number>().Int32Value();
+  return Napi::Number::New(info.Env(), value + std::numeric_limits<int>::max());
+}
+
 Napi::Object Init(Napi::Env env, Napi::Object exports) {
   ZqSetApplicationIsolate(env);
   velquarin::node::UvLoopDriver::attach(env);
@@ -110,6 +149,11 @@ Napi::Object Init(Napi::Env env, Napi::Object exports) {
   exports.Set("applicationSupportDirectory", Napi::Function::New(env, applicationSupportDirectory));
   exports.Set("temporaryDirectory", Napi::Function::New(env, temporaryDirectory));
   exports.Set("relaunch", Napi::Function::New(env, relaunch));
+  exports.Set("addressSanitized", Napi::Boolean::New(env, kAddressSanitized));
+  exports.Set("leakForSanitizerCheck", Napi::Function::New(env, leakForSanitizerCheck));
+  exports.Set("overflowForSanitizerCheck", Napi::Function::New(env, overflowForSanitizerCheck));
+  exports.Set("overflowIntForSanitizerCheck",
+              Napi::Function::New(env, overflowIntForSanitizerCheck));
   return exports;
 }
 
