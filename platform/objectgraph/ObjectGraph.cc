@@ -411,7 +411,12 @@ class StoreReader {
   }
   std::string outerXml() {
     XmlText text(xmlTextReaderReadOuterXml(reader_));
-    return text ? reinterpret_cast<const char*>(text.get()) : std::string();
+    if (!text) {
+      // The element can be read past but not copied: a later save would drop it.
+      context_.keepsEverything_ = false;
+      return {};
+    }
+    return reinterpret_cast<const char*>(text.get());
   }
   std::string innerText() {
     XmlText text(xmlTextReaderReadString(reader_));
@@ -727,6 +732,7 @@ void Context::clear() {
   doctypeSystemId_.reset();
   nextObjectID_ = 1;
   changed_ = false;
+  keepsEverything_ = true;
   attached_ = false;
 }
 
@@ -915,6 +921,10 @@ std::string Context::serialize() const {
 bool Context::save(std::string* error) {
   if (!attached_) {
     if (error) *error = "no store is attached";
+    return false;
+  }
+  if (!keepsEverything_) {
+    if (error) *error = "parts of the store could not be kept as written and would be lost";
     return false;
   }
   const std::string bytes = serialize();

@@ -183,6 +183,7 @@ class Context {
   std::size_t maxFileBytes_;
   bool attached_ = false;
   bool changed_ = false;
+  bool keepsEverything_ = true;  // false when an element it does not know could not be copied
   std::string path_;
   std::vector<std::unique_ptr<Object>> objects_;
   std::vector<std::unique_ptr<Object>> retired_;
