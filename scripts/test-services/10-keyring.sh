@@ -5,6 +5,9 @@
 # collection is there and unlocked (the tests that need the keyring skip without it), and the
 # daemon's process id as VELQUARIN_TEST_KEYRING_PID.
 
+# shellcheck source=lib/bus.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/bus.sh"
+
 velquarin_start_keyring() {
   local password='velquarin-test-keyring'
   local data_home="${XDG_DATA_HOME:-$HOME/.local/share}"
@@ -44,9 +47,7 @@ velquarin_start_keyring() {
       cat "$log" >&2
       return 1
     fi
-    owner=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-      --method org.freedesktop.DBus.NameHasOwner org.freedesktop.secrets 2>/dev/null || true)
-    if [ "$owner" = "(true,)" ]; then
+    if velquarin_bus_name_owned org.freedesktop.secrets; then
       default=$(gdbus call --session --dest org.freedesktop.secrets \
         --object-path /org/freedesktop/secrets \
         --method org.freedesktop.Secret.Service.ReadAlias default 2>/dev/null |

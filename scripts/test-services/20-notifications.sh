@@ -4,6 +4,9 @@
 # display, the configuration and the file holding dunst's process id (a test that restarts the
 # server writes the new one there, so the clean-up stops whichever runs).
 
+# shellcheck source=lib/bus.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/bus.sh"
+
 velquarin_start_notification_server() {
   local log="${TMPDIR:-/tmp}/dunst.log"
   local xlog="${TMPDIR:-/tmp}/xvfb.log"
@@ -73,9 +76,7 @@ CONF
       cat "$log" >&2
       return 0
     fi
-    owner=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-      --method org.freedesktop.DBus.NameHasOwner org.freedesktop.Notifications 2>/dev/null || true)
-    if [ "$owner" = "(true,)" ]; then
+    if velquarin_bus_name_owned org.freedesktop.Notifications; then
       export VELQUARIN_TEST_NOTIFICATION_SERVER=1
       export VELQUARIN_TEST_NOTIFICATION_DISPLAY=":$display"
       export VELQUARIN_TEST_NOTIFICATION_SERVER_PIDFILE=$pidfile

@@ -7,8 +7,8 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
 const os = require('node:os');
-const { spawn, spawnSync } = require('node:child_process');
-const { loadModule, runChild, buildDir } = require('./support');
+const { spawnSync } = require('node:child_process');
+const { loadModule, runChild } = require('./support');
 
 const native = loadModule();
 const SERVICE = 'Velquarin 3';
@@ -61,25 +61,8 @@ function assertNoSecrets(output, secrets) {
 // Runs `source` in a fresh host inside a private session with a keyring of its own, so the
 // test may stop, lock or kill it without disturbing the others.
 function runInOwnKeyring(source, { timeoutMs = 60000 } = {}) {
-  return new Promise((resolve, reject) => {
-    const child = spawn('bash', [path.join(repoRoot, 'scripts', 'keyring-session.sh'),
-      process.execPath, '-e', source], {
-      env: { ...process.env, VELQUARIN_BUILD_DIR: buildDir },
-      stdio: ['ignore', 'pipe', 'pipe'],
-    });
-    let stdout = '';
-    let stderr = '';
-    child.stdout.on('data', (chunk) => (stdout += chunk));
-    child.stderr.on('data', (chunk) => (stderr += chunk));
-    const timer = setTimeout(() => {
-      child.kill('SIGKILL');
-      reject(new Error(`keyring session did not end within ${timeoutMs} ms\n${stdout}\n${stderr}`));
-    }, timeoutMs);
-    child.on('exit', (code, signal) => {
-      clearTimeout(timer);
-      resolve({ code, signal, stdout, stderr });
-    });
-  });
+  const launcher = ['bash', path.join(repoRoot, 'scripts', 'keyring-session.sh')];
+  return runChild(source, { timeoutMs, launcher });
 }
 
 const CHILD_PRELUDE = `

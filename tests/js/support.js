@@ -11,9 +11,11 @@ const loadPlatform = () => require(addonPath('VelquarinPlatform'));
 const loadProbe = () => require(addonPath('ZqTestProbe'));
 
 // Runs `source` in a fresh Node process; resolves with its exit code, signal and output.
-function runChild(source, { timeoutMs = 20000, env = {}, args = [] } = {}) {
+// `launcher` is a command that starts Node for it (e.g. a script setting up a session).
+function runChild(source, { timeoutMs = 20000, env = {}, args = [], launcher = [] } = {}) {
   return new Promise((resolve, reject) => {
-    const child = spawn(process.execPath, [...args, '-e', source], {
+    const command = [...launcher, process.execPath, ...args, '-e', source];
+    const child = spawn(command[0], command.slice(1), {
       env: { ...process.env, VELQUARIN_BUILD_DIR: buildDir, ...env },
       stdio: ['ignore', 'pipe', 'pipe'],
     });
