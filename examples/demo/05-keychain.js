@@ -5,7 +5,7 @@
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
 
-const root = path.resolve(__dirname, '..', '..');
+const { buildDir, runInPrivateSession } = require('./lib/privateSession');
 
 const SCENE = `
   const path = require('node:path');
@@ -30,13 +30,7 @@ const SCENE = `
 module.exports = {
   title: 'Credential store',
   async run({ say }) {
-    const buildDir = process.env.VELQUARIN_BUILD_DIR || path.join(root, 'build');
-    const run = spawnSync('bash', [path.join(root, 'scripts', 'keyring-session.sh'),
-      process.execPath, '-e', SCENE], {
-      env: { ...process.env, VELQUARIN_BUILD_DIR: buildDir },
-      encoding: 'utf8',
-      timeout: 60000,
-    });
+    const run = runInPrivateSession('keyring-session.sh', SCENE);
     if (run.status !== 0) {
       say(`no private keyring could be started here (${(run.stderr || '').trim().split('\n').pop()})`);
     } else {

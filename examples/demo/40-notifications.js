@@ -2,10 +2,8 @@
 // Desktop notifications and sounds: a notification shown by a real notification server (dunst
 // on a virtual display, in a private session bus of its own), clicked with dunstctl, and the
 // sound list with one sound played (silently when the machine has no sound device).
-const path = require('node:path');
-const { spawnSync } = require('node:child_process');
 
-const root = path.resolve(__dirname, '..', '..');
+const { runInPrivateSession } = require('./lib/privateSession');
 
 const SCENE = `
   const path = require('node:path');
@@ -42,13 +40,7 @@ const SCENE = `
 module.exports = {
   title: 'Notifications and sounds',
   async run({ say }) {
-    const buildDir = process.env.VELQUARIN_BUILD_DIR || path.join(root, 'build');
-    const run = spawnSync('bash', [path.join(root, 'scripts', 'notification-session.sh'),
-      process.execPath, '-e', SCENE], {
-      env: { ...process.env, VELQUARIN_BUILD_DIR: buildDir },
-      encoding: 'utf8',
-      timeout: 60000,
-    });
+    const run = runInPrivateSession('notification-session.sh', SCENE);
     if (run.status !== 0) {
       say(`no notification server could be started here (${(run.stderr || '').trim().split('\n').pop()})`);
       return;
