@@ -18,7 +18,14 @@ for service in scripts/test-services/*.sh; do
   source "$service"
 done
 
+# For a focused run while developing: CTEST_REGEX selects C++ tests (ctest -R), JS_TESTS the
+# JavaScript test files (space-separated); "skip" leaves that suite out.
 status=0
-ctest --test-dir "$BUILD_DIR" --output-on-failure || status=1
-node --test tests/js/ || status=1
+if [ "${CTEST_REGEX:-}" != skip ]; then
+  ctest --test-dir "$BUILD_DIR" --output-on-failure ${CTEST_REGEX:+-R "$CTEST_REGEX"} || status=1
+fi
+if [ "${JS_TESTS:-}" != skip ]; then
+  # shellcheck disable=SC2086
+  node --test ${JS_TESTS:-tests/js/} || status=1
+fi
 exit $status

@@ -1,5 +1,8 @@
 #include "Utilities/ZqLog.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <exception>
 #include <mutex>
 
@@ -46,6 +49,20 @@ void ZqLogMessage(ZqLogLevel level, const ZqLogSite& site, std::string message) 
       static_cast<LogLevel>(level),
       Log::Site{Log::intern(site.file), Log::intern(site.function ? site.function : ""), site.line},
       message);
+}
+
+void ZqSystemLogLine(std::string_view line) {
+  // One write per line, so lines of several threads never interleave; a closed or full
+  // standard error drops the line rather than blocking or ending the process.
+  std::string text(line);
+  text.push_back('\n');
+  std::size_t written = 0;
+  while (written < text.size()) {
+    const auto n = ::write(STDERR_FILENO, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    written += static_cast<std::size_t>(n);
+  }
 }
 
 bool ZqFlushLog(double timeoutSeconds) {

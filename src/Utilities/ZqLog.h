@@ -32,6 +32,12 @@ void ZqLogMessage(ZqLogLevel level, const ZqLogSite& site, std::string message);
 void ZqLogLiteral(ZqLogLevel level, const char* file, const char* function, int line,
                   std::string_view message);
 
+// Writes one line to the system log: standard error here, never the log file. Lines that
+// other programs read from the system log (clipboard, time-tracking, shortcuts, text
+// replacements) go this way, formatted with ZqFormat, with a line break added.
+void ZqSystemLogLine(std::string_view line);
+#define ZQ_SYSTEM_LOG(format, ...) ZqSystemLogLine(ZqFormat(format __VA_OPT__(, ) __VA_ARGS__))
+
 // Waits until every line logged so far is written; false on time-out.
 bool ZqFlushLog(double timeoutSeconds = 5);
 
@@ -60,6 +66,10 @@ struct ZqSourceLiteral {
 #define ZQ_LOG(level, format, ...)                                \
   ZqLogLiteral(level, ZQ_SOURCE_PATH_LITERAL, __func__, __LINE__, \
                ZqFormat(format __VA_OPT__(, ) __VA_ARGS__))
+// For lines whose source name is fixed whatever file holds the code ("VelquarinNative" for the
+// lines the host knows under the module's entry): `source` must be a string literal.
+#define ZQ_LOG_AS(source, level, format, ...) \
+  ZqLogLiteral(level, source, __func__, __LINE__, ZqFormat(format __VA_OPT__(, ) __VA_ARGS__))
 #define ZQ_LOG_ERROR(format, ...) ZQ_LOG(ZqLogLevel::Error, format __VA_OPT__(, ) __VA_ARGS__)
 #define ZQ_LOG_WARN(format, ...) ZQ_LOG(ZqLogLevel::Warning, format __VA_OPT__(, ) __VA_ARGS__)
 #define ZQ_LOG_INFO(format, ...) ZQ_LOG(ZqLogLevel::Info, format __VA_OPT__(, ) __VA_ARGS__)
