@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "images/ImageTypes.h"
+
 namespace velquarin::platform {
 
 // A top-level window of the process. The host refers to it by an opaque 8-byte handle
@@ -17,6 +19,10 @@ class Window {
 
   std::string title;
   bool visible = true;
+  // The content area on the main screen, in points from its lower-left corner, and the
+  // style (WindowStyle.h); key and front order are kept by WindowOrdering.h.
+  Rect frame;
+  unsigned styleMask = 0;
 
  private:
   friend class WindowRegistry;
