@@ -78,7 +78,7 @@ function icalPass(files, groupName) {
   }
   const group = groups.find((entry) => entry.name === groupName);
   return group.members.map((m) => people.get(m.replace(/^urn:uuid:/, ''))).filter(Boolean)
-    .map((person) => ({ name: person.name, email: person.emails[0] }));
+    .map((person) => ({ email: person.emails[0], name: person.name }));
 }
 
 function main() {
@@ -89,7 +89,7 @@ function main() {
   const first = timeMs(() => { expected = JSON.parse(native.recipientsForGroupName(groupName)); });
   const peer = icalPass(files, groupName);
   if (expected.length !== PEOPLE / GROUPS || JSON.stringify(expected) !== JSON.stringify(peer)) {
-    throw new Error('the module and ical.js disagree');
+    throw new Error(`the module and ical.js disagree: ${JSON.stringify(expected[0])} ${JSON.stringify(peer[0])} ${expected.length} ${peer.length}`);
   }
   const cold = [];
   const warm = [];
@@ -105,7 +105,7 @@ function main() {
   console.log(`files ${files.length}, runs ${runs}, load ${os.loadavg().map((x) => x.toFixed(2)).join(' ')}`);
   console.log(`module first  ${first.toFixed(1)} ms`);
   console.log(`module cold   ${c.toFixed(1)} ms`);
-  console.log(`module warm   ${w.toFixed(2)} ms   warm / cold ${(w / c).toFixed(3)}`);
+  console.log(`module warm   ${w.toFixed(2)} ms   warm / cold ${(w / c).toFixed(5)}`);
   console.log(`ical.js pass  ${p.toFixed(1)} ms   cold / ical.js ${(c / p).toFixed(2)}`);
   fs.rmSync(root, { recursive: true, force: true });
 }

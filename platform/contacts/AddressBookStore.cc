@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,7 +12,6 @@
 #include <cstring>
 
 #include "defaults/UserDefaults.h"
-#include "files/FileDescriptor.h"
 #include "logging/Log.h"
 
 namespace velquarin::platform {
@@ -53,16 +53,6 @@ struct DirCloser {
 };
 using Dir = std::unique_ptr<DIR, DirCloser>;
 
-// The visible entries of a folder; false (with errno set) when it cannot be read.
-bool entriesOf(const std::string& folder, std::vector<std::string>& names) {
-  Dir dir(opendir(folder.c_str()));
-  if (!dir) return false;
-  while (const dirent* entry = readdir(dir.get())) {
-    if (!isHidden(entry->d_name)) names.emplace_back(entry->d_name);
-  }
-  return true;
-}
-
 bool sameTime(const timespec& a, const timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
@@ -95,35 +85,47 @@ std::string AddressBookStore::folder() {
   return homeFolder() + "/.local/share/contacts";
 }
 
+// Adds the card files of the open folder `fd` (and, with `descend`, of the folders in it)
+// with one stat each.
+void AddressBookStore::collect(int fd, const std::string& path, bool descend, Listing& listing) {
+  Dir dir(fdopendir(fd));
+  if (!dir) {
+    ::close(fd);
+    return;
+  }
+  while (const dirent* entry = readdir(dir.get())) {
+    if (isHidden(entry->d_name)) continue;
+    const bool cardName = isCardFileName(entry->d_name);
+    const bool maybeFolder = descend && entry->d_type != DT_REG;
+    if (!cardName && !maybeFolder) continue;
+    struct stat info {};
+    if (fstatat(dirfd(dir.get()), entry->d_name, &info, 0) != 0) continue;
+    std::string full = path + "/" + entry->d_name;
+    if (cardName && S_ISREG(info.st_mode)) {
+      listing.files.push_back(FileStamp{std::move(full), info.st_dev, info.st_ino, info.st_size,
+                                        info.st_mtim, info.st_ctim});
+    } else if (descend && S_ISDIR(info.st_mode)) {
+      const int inner = openat(dirfd(dir.get()), entry->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (inner < 0) continue;
+      listing.folders.push_back(full);
+      collect(inner, full, false, listing);
+    }
+  }
+}
+
 AddressBookStore::Listing AddressBookStore::list(const std::string& folder) {
   Listing listing;
   listing.folder = folder;
-  std::vector<std::string> top;
-  if (!entriesOf(folder, top)) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
     listing.readable = errno == ENOENT;  // no folder yet: an empty book, nothing to report
     listing.error = std::strerror(errno);
     return listing;
   }
-  std::vector<std::string> paths;
-  for (const std::string& name : top) {
-    const std::string path = folder + "/" + name;
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) continue;
-    if (S_ISREG(info.st_mode) && isCardFileName(name)) paths.push_back(path);
-    if (!S_ISDIR(info.st_mode)) continue;
-    std::vector<std::string> inner;
-    if (!entriesOf(path, inner)) continue;
-    for (const std::string& file : inner) {
-      if (isCardFileName(file)) paths.push_back(path + "/" + file);
-    }
-  }
-  std::sort(paths.begin(), paths.end());
-  for (std::string& path : paths) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    listing.files.push_back(FileStamp{std::move(path), info.st_dev, info.st_ino, info.st_size,
-                                      info.st_mtim, info.st_ctim});
-  }
+  listing.folders.push_back(folder);
+  collect(fd, folder, true, listing);
+  std::sort(listing.files.begin(), listing.files.end(),
+            [](const FileStamp& a, const FileStamp& b) { return a.path < b.path; });
   return listing;
 }
 
@@ -160,9 +162,41 @@ std::shared_ptr<const AddressBook> AddressBookStore::read(const Listing& listing
   return book;
 }
 
+bool AddressBookStore::mayHaveChanged(const std::string& folder) {
+  if (!watch_ || watchedFolder_ != folder) return true;
+  bool changed = false;
+  alignas(inotify_event) char events[4096];
+  while (::read(watch_->get(), events, sizeof events) > 0) changed = true;
+  return changed;
+}
+
+void AddressBookStore::watch(const Listing& listing) {
+  watch_ = std::make_unique<FileDescriptor>(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+  watchedFolder_ = listing.folder;
+  constexpr std::uint32_t kEvents = IN_CREATE | IN_DELETE | IN_MODIFY | IN_ATTRIB | IN_MOVED_FROM |
+                                    IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF |
+                                    IN_ONLYDIR;
+  bool watching = *watch_ && !listing.folders.empty();
+  for (const std::string& path : listing.folders) {
+    watching = watching && inotify_add_watch(watch_->get(), path.c_str(), kEvents) >= 0;
+  }
+  if (!watching) watch_.reset();  // list on every call instead
+}
+
 std::shared_ptr<const AddressBook> AddressBookStore::current() {
-  Listing listing = list(folder());
+  const std::string path = folder();
   std::lock_guard lock(mutex_);
+  if (book_ && !mayHaveChanged(path)) return book_;
+  Listing listing = list(path);
+  watch(listing);
+  if (watch_) {
+    // A change made before the watches were in place shows in a second listing.
+    Listing again = list(path);
+    if (!(again == listing) || again.folders != listing.folders) {
+      watch_.reset();
+      listing = std::move(again);
+    }
+  }
   if (book_ && listing_ && *listing_ == listing) return book_;
   if (!listing.readable) {
     warn("Couldn't read the address book folder " + listing.folder + ": " + listing.error);

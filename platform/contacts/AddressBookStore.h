@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "contacts/AddressBook.h"
+#include "files/FileDescriptor.h"
 
 namespace velquarin::platform {
 
@@ -24,8 +25,10 @@ class AddressBookStore {
   static AddressBookStore& shared();
   static std::string folder();
 
-  // The book as the folder holds it now. The files are read again only when one of them
-  // (or the set of them) changed since the last call; an unreadable folder is an empty book.
+  // The book as the folder holds it now; an unreadable folder is an empty book. The folders
+  // are watched (inotify): while no event arrives, nothing is listed or read. After an event,
+  // the files are listed, and read again only when one of them (its size, times or inode) or
+  // the set of them changed. Without a watch, every call lists the files.
   std::shared_ptr<const AddressBook> current();
 
  private:
@@ -43,15 +46,22 @@ class AddressBookStore {
     bool readable = true;
     std::string error;
     std::vector<FileStamp> files;
+    std::vector<std::string> folders;  // the folder and its collections, to watch
     bool operator==(const Listing& other) const;
   };
 
   static Listing list(const std::string& folder);
+  static void collect(int fd, const std::string& path, bool descend, Listing& listing);
+  // Whether the watched folders may have changed since the last call.
+  bool mayHaveChanged(const std::string& folder);
+  void watch(const Listing& listing);
   static std::shared_ptr<const AddressBook> read(const Listing& listing);
 
   std::mutex mutex_;
   std::unique_ptr<Listing> listing_;  // what `book_` was read from
   std::shared_ptr<const AddressBook> book_;
+  std::unique_ptr<FileDescriptor> watch_;  // inotify, non-blocking; null: not watching
+  std::string watchedFolder_;
 };
 
 }  // namespace velquarin::platform
