@@ -205,7 +205,8 @@ ScriptClass signatureClass() {
 }
 
 void announceDoNotDisturbChanges() {
-  static bool last = ZqASApplication::sharedInstance()->doNotDisturb();
+  // Read here without the status item, which start-up makes later.
+  static bool last = UserDefaults::standard()->boolValue("DoNotDisturb").value_or(false);
   NotificationCenter::defaultCenter().addObserver(
       kUserDefaultsDidChangeNotification, nullptr, NotificationCenter::Delivery::MainQueue,
       [](const Notification& notification) {

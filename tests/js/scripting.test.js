@@ -117,7 +117,7 @@ test('no callback, a request without options, replaced and throwing callbacks', 
     const platform = require(${JSON.stringify(addonPath('VelquarinPlatform'))});
     const seen = [];
     process.on('uncaughtException', (error) => seen.push('uncaught:' + error.message));
-    platform.post('ZqComposeOutgoingMessageNotification', { message: {}, options: {} });
+    platform.post('ZqComposeOutgoingMessageNotification', { message: {} });
     console.error('--- with callbacks');
     native.setComposeOutgoingMessageCallbackFunction(() => seen.push('replaced'));
     native.setComposeOutgoingMessageCallbackFunction((m, o) => seen.push(m + o));
