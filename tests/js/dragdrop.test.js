@@ -146,7 +146,7 @@ test('dropFiles refuses a missing window, a bad point or bad paths and leaves th
     ['[1, 2]', '[]', "Couldn't parse point [1, 2] because of the point is not an object"],
     ['{}', '{"a": 1}', "Couldn't parse paths parameter {\"a\": 1} because of"],
     ['{}', '["ok", 3]', 'Couldn\'t parse paths parameter ["ok", 3] because of'],
-    ['{}', '["a\\u0000b"]', 'a string without NUL characters'],
+    ['{}', '["a\\u0000b"]', 'parameter ["a\\u0000b"] because of a path is not a string without NUL'],
   ]) {
     assert.equal(native.dropFiles(window, point, paths), false, point + paths);
     assert.equal(logged(line).length, 1, line);
