@@ -77,7 +77,7 @@ async function main() {
     fs.rmSync(file, { force: true });
   }
   const base = median(peer);
-  console.log(`20 MB image/png, ${RUNS} runs, backend ${platform.pasteboardBackend()}, chunk 4 MiB`);
+  console.log(`20 MB image/png, ${RUNS} runs, backend ${platform.pasteboardBackend()}, chunk 256 KiB`);
   console.log(`xclip -o from xclip          median ${base.toFixed(1)} ms`);
   console.log(`module reads from xclip      median ${median(moduleReads).toFixed(1)} ms  ratio ${(median(moduleReads) / base).toFixed(2)}`);
   console.log(`xclip -o from the module     median ${median(moduleServes).toFixed(1)} ms  ratio ${(median(moduleServes) / base).toFixed(2)}`);

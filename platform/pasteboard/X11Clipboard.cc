@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kReadPatience = std::chrono::seconds(1);
 // A requestor that takes no piece of an incremental transfer for this long is dropped.
 constexpr auto kTransferPatience = std::chrono::seconds(10);
-constexpr std::size_t kLargestChunk = 4u << 20;
+constexpr std::size_t kLargestChunk = 256u << 10;
 // Properties are read in pieces of this many 32-bit units.
 constexpr uint32_t kPropertyPieceUnits = 1u << 20;
 
