@@ -1,6 +1,6 @@
 'use strict';
 // The general pasteboard as the X11 clipboard, with xclip and xsel as the other applications,
-// on the run's private Xvfb (scripts/test-services/20-xvfb.sh). Each scenario runs the module
+// on the run's private Xvfb (scripts/test-services/15-xvfb.sh). Each scenario runs the module
 // in a child process given that display.
 const test = require('node:test');
 const assert = require('node:assert/strict');

@@ -10,10 +10,10 @@ velquarin_start_xvfb() {
     echo "xvfb: Xvfb missing; the tests that need a display will be skipped" >&2
     return 0
   fi
-  ready="${TMPDIR:-/tmp}/xvfb-display.$$"
+  ready="${TMPDIR:-/tmp}/xvfb-shared.display"
   : >"$ready"
   # -displayfd picks a free display number and writes it once the server accepts clients.
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$ready" >"${TMPDIR:-/tmp}/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$ready" >"${TMPDIR:-/tmp}/xvfb-shared.log" 2>&1 &
   pid=$!
   CLEANUP+=("kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -f '$ready'")
   for ((i = 0; i < 100; i++)); do
@@ -24,7 +24,7 @@ velquarin_start_xvfb() {
     fi
     if ! kill -0 "$pid" 2>/dev/null; then
       echo "xvfb: Xvfb exited:" >&2
-      cat "${TMPDIR:-/tmp}/xvfb.log" >&2
+      cat "${TMPDIR:-/tmp}/xvfb-shared.log" >&2
       return 1
     fi
     sleep 0.1
