@@ -37,7 +37,7 @@ declare namespace VelquarinPlatform {
   /** A view of a window's tree, by its number. */
   type ViewId = number;
 
-  /** A rectangle in points; the origin is the lower-left corner of the superview. */
+  /** A rectangle in points; the origin is the lower-left corner of the superview (of the screen for a screen or window frame). */
   interface Frame {
     x: number;
     y: number;
@@ -462,14 +462,6 @@ declare namespace VelquarinPlatform {
    * @category Dialogs and screen
    */
   function backingScaleFactor(): number;
-
-  /** A rectangle in points, from the lower-left corner of the screen or the window's content. */
-  interface Frame {
-    x: number;
-    y: number;
-    width: number;
-    height: number;
-  }
 
   /**
    * Sets the main screen's area, where windows are centred; 1920 x 1080 at the origin until set.
