@@ -23,11 +23,11 @@ struct LoginItem {
 
 // What a new item holds.
 struct LoginItemEntry {
-  std::string location;              // the bundle it identifies
-  std::string name;                  // its display name
-  std::vector<std::string> command;  // what it starts, program first
-  std::string workingDirectory;      // where it starts (relative arguments); none when empty
-  std::string fileStem;              // its file's name before ".desktop" (made safe)
+  std::string location;               // the bundle it identifies
+  std::string name;                   // its display name
+  std::vector<std::string> command;   // what it starts, program first
+  std::string fileStem;               // its file's name before ".desktop" (made safe)
+  std::string workingDirectory = {};  // where it starts (relative arguments); none when empty
 };
 
 // The user's session login items: the desktop entries of $XDG_CONFIG_HOME/autostart (else

@@ -69,7 +69,6 @@ bool insertApplicationItem(const LoginItems& list) {
       bundle->infoString("CFBundleDisplayName")
           .value_or(bundle->infoString("CFBundleName").value_or("Velquarin")),
       {command->executable},
-      {},
       bundle->identifier().value_or("io.velquarin.desktop"),
   };
   entry.command.insert(entry.command.end(), std::next(command->arguments.begin()),

@@ -314,7 +314,7 @@ test('a bundle path with spaces, quotes and line breaks cannot break the entry',
     const lines = fs.readFileSync(item.file, 'utf8').trim().split('\n');
     assert.equal(lines[0], '[Desktop Entry]');
     assert.deepEqual(lines.slice(1).map((line) => line.split('=')[0]),
-      ['Type', 'Version', 'Name', 'Exec', 'X-Velquarin-Bundle']);
+      ['Type', 'Version', 'Name', 'Exec', 'Path', 'X-Velquarin-Bundle']);
     assert.equal(native.getStartAtLogin(), true);
     assert.equal(native.setStartAtLogin(false), false);
   } finally {

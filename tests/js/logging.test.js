@@ -196,6 +196,7 @@ test('a standard error nobody reads drops console lines, then says how many', as
     stderr += chunk;
     if (/after \d/.test(stderr)) child.stdin.end('stop');
   });
+  child.stderr.resume();
   const [code] = await once(child, 'exit');
   clearTimeout(killer);
   assert.equal(code, 0);
