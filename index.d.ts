@@ -843,7 +843,9 @@ declare namespace VelquarinNative {
   function setComposeOutgoingMessageCallbackFunction(callback: ComposeOutgoingMessageCallback): void;
 
   /**
-   * Loads the optional F-Script framework when it is installed; otherwise only logs.
+   * Looks for the optional F-Script framework in `~/Library/Frameworks`; logs where it looked
+   * (info "Couldn't find FScript at path ..." when it is not there). Nothing is ever loaded:
+   * this platform runs no code from the user's home folder.
    * @returns nothing.
    * @category Current page state
    */

@@ -696,6 +696,82 @@ declare namespace VelquarinPlatform {
    * @category Sounds
    */
   function playingSounds(): string[];
+  /**
+   * How a script names an object of the application's scripting model: null for the
+   * application; an element of a container by its unique ID or by its index (a missing
+   * container is the application).
+   */
+  type ScriptReference =
+    | null
+    | { key: string; id: number | bigint; container?: ScriptReference }
+    | { key: string; index: number; container?: ScriptReference };
+
+  /**
+   * A value of the scripting model: text, a boolean, an integer, null for a missing value,
+   * a reference, a list, or (for objects without a reference, such as a signature) a record
+   * of their fields. Records may be given where objects of a plain class are expected.
+   */
+  type ScriptValue = string | boolean | number | bigint | null | ScriptReference | ScriptValue[] | { [key: string]: ScriptValue };
+
+  /**
+   * Makes an object as a script would (make new ... at end of ... with properties): every
+   * property is checked first, then the object is made, its properties set and it is added
+   * through the container's element setter. A refusal throws an Error whose `code` is
+   * "InvalidArgs", "UnknownObject" or "NotAllowed"; a refused make takes no id.
+   * @param className the class ("OutgoingMessage", "Recipient", "Attachment").
+   * @param container the object that gets it; null for the application.
+   * @param key the container's element key ("outgoingMessages", "toRecipients", ...).
+   * @param properties the new object's properties by key.
+   * @returns the new object's reference.
+   * @category Scripting
+   */
+  function scriptMake(className: string, container: ScriptReference, key: string, properties?: { [key: string]: ScriptValue }): ScriptReference;
+
+  /**
+   * Reads a property as a script would.
+   * @param reference the object.
+   * @param key the property's key ("subject", "currentMessageText", ...).
+   * @returns its value; null for a missing one and for write-only properties.
+   * @category Scripting
+   */
+  function scriptGet(reference: ScriptReference, key: string): ScriptValue;
+
+  /**
+   * Sets a property as a script would; element lists are set whole.
+   * @param reference the object.
+   * @param key the property's key.
+   * @param value the new value.
+   * @returns nothing.
+   * @category Scripting
+   */
+  function scriptSet(reference: ScriptReference, key: string, value: ScriptValue): void;
+
+  /**
+   * Deletes an element as a script would: its container's element setter gets the list
+   * without it.
+   * @param reference the element.
+   * @returns nothing.
+   * @category Scripting
+   */
+  function scriptDelete(reference: ScriptReference): void;
+
+  /**
+   * Sends a class command to an object ("compose" to an outgoing message).
+   * @param reference the object.
+   * @param name the command.
+   * @returns the command's result; null for none.
+   * @category Scripting
+   */
+  function scriptCommand(reference: ScriptReference, name: string): ScriptValue;
+
+  /**
+   * Where scripts in other processes reach the application on the session bus.
+   * @returns its unique name (null without a bus or before the connection is up), the
+   *   bundle identifier while this process owns it as its name (null otherwise) and the
+   *   object path.
+   * @category Scripting
+   */
+  function scriptingBusNames(): { unique: string | null; wellKnown: string | null; path: string };
 
   /**
    * Replaces a pasteboard's contents, as another application would.
