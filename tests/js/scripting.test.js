@@ -101,6 +101,7 @@ test('the container: unique IDs, deletion, refused makes take no id', () => {
   assert.equal(second.id, first.id + 1);
   assert.throws(() => make({ bogus: 1 }), { code: 'InvalidArgs' });
   assert.throws(() => make({ subject: 42 }), { code: 'InvalidArgs' });
+  assert.throws(() => make({ mailAttachments: ['/tmp/a'] }), { code: 'InvalidArgs' });
   assert.equal(make().id, second.id + 1, 'the refused makes took no id');
   const ids = () => platform.scriptGet(null, MESSAGES).map((ref) => ref.id);
   platform.scriptSet(null, MESSAGES, platform.scriptGet(null, MESSAGES));  // itself: kept
