@@ -143,7 +143,8 @@ bool userSettingsReadable() {
 
 bool launch(GAppInfo* info, const std::vector<std::string>& uris, std::string* error) {
   GList* list = nullptr;
-  for (auto it = uris.rbegin(); it != uris.rend(); ++it) list = g_list_prepend(list, g_strdup(it->c_str()));
+  for (auto it = uris.rbegin(); it != uris.rend(); ++it)
+    list = g_list_prepend(list, g_strdup(it->c_str()));
   const std::unique_ptr<GList, StringListFree> owned(list);
   GError* raw = nullptr;
   const bool launched = g_app_info_launch_uris(info, owned.get(), nullptr, &raw);
@@ -261,8 +262,8 @@ SetDefaultResult setDefaultApplicationForScheme(std::string_view scheme, std::st
   return set ? SetDefaultResult::Done : SetDefaultResult::Refused;
 }
 
-bool openFiles(const std::vector<std::string>& paths,
-               const std::optional<std::string>& application, std::string* error) {
+bool openFiles(const std::vector<std::string>& paths, const std::optional<std::string>& application,
+               std::string* error) {
   std::vector<std::string> uris;
   for (const auto& path : paths) {
     const GObjectPtr<GFile> file(g_file_new_for_path(path.c_str()));

@@ -74,8 +74,8 @@ SetDefaultResult setDefaultApplicationForScheme(std::string_view scheme, std::st
 // none. Everything is checked before anything starts: a file that is not there, a URL
 // without a valid scheme or an unknown application opens nothing. False (and `error` says
 // why) when anything could not be opened, a missing default handler included.
-bool openFiles(const std::vector<std::string>& paths,
-               const std::optional<std::string>& application, std::string* error = nullptr);
+bool openFiles(const std::vector<std::string>& paths, const std::optional<std::string>& application,
+               std::string* error = nullptr);
 bool openURLs(const std::vector<std::string>& urls, const std::optional<std::string>& application,
               std::string* error = nullptr);
 
