@@ -202,14 +202,15 @@ std::optional<std::string> contentTypeForExtension(std::string_view extension) {
   return std::string(type.get());
 }
 
-std::vector<std::string> applicationIdsForContentType(const std::string& contentType) {
-  std::vector<std::string> ids;
-  if (contentType.empty()) return ids;
+std::vector<Application> applicationsForContentType(const std::string& contentType) {
+  std::vector<Application> apps;
+  if (contentType.empty()) return apps;
   const AppList all(g_app_info_get_all_for_type(contentType.c_str()));
   for (GList* item = all.get(); item; item = item->next) {
-    if (auto id = idOf(G_APP_INFO(item->data)); !id.empty()) ids.push_back(std::move(id));
+    auto* info = G_APP_INFO(item->data);
+    if (G_IS_DESKTOP_APP_INFO(info) && g_app_info_get_id(info)) apps.push_back(describe(info));
   }
-  return ids;
+  return apps;
 }
 
 std::optional<std::string> defaultApplicationIdForContentType(const std::string& contentType) {
@@ -240,10 +241,10 @@ std::optional<std::string> normalizedScheme(std::string_view scheme) {
   return normalized;
 }
 
-std::vector<std::string> applicationIdsForScheme(std::string_view scheme) {
+std::vector<Application> applicationsForScheme(std::string_view scheme) {
   const auto normalized = normalizedScheme(scheme);
-  return normalized ? applicationIdsForContentType(schemeType(*normalized))
-                    : std::vector<std::string>{};
+  return normalized ? applicationsForContentType(schemeType(*normalized))
+                    : std::vector<Application>{};
 }
 
 std::optional<std::string> defaultApplicationIdForScheme(std::string_view scheme) {

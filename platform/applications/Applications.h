@@ -41,9 +41,8 @@ std::optional<Application> findApplication(std::string_view application);
 // when the extension names no known type, is empty or holds a "/".
 std::optional<std::string> contentTypeForExtension(std::string_view extension);
 
-// Ids of the applications that open `contentType`, in GIO's order (the user's defaults
-// first), and the default one.
-std::vector<std::string> applicationIdsForContentType(const std::string& contentType);
+// The applications that open `contentType`, in GIO's order, and the default one's id.
+std::vector<Application> applicationsForContentType(const std::string& contentType);
 std::optional<std::string> defaultApplicationIdForContentType(const std::string& contentType);
 
 // The theme icon names of a content type, most specific first, without symbolic variants.
@@ -55,7 +54,7 @@ std::optional<std::string> normalizedScheme(std::string_view scheme);
 
 // Handlers of a URL scheme ("x-scheme-handler/<scheme>"); [] and nullopt for a scheme that
 // is not one.
-std::vector<std::string> applicationIdsForScheme(std::string_view scheme);
+std::vector<Application> applicationsForScheme(std::string_view scheme);
 std::optional<std::string> defaultApplicationIdForScheme(std::string_view scheme);
 
 enum class SetDefaultResult {

@@ -128,7 +128,7 @@ std::optional<platform::FileError> ZqCreateDirectory(const std::string& director
   return platform::FileError{error ? error.value() : ENOTDIR, directory};
 }
 
-nlohmann::json ZqAppsFromBundleIds(const std::vector<std::string>& identifiers,
+nlohmann::json ZqAppsFromBundleIds(const std::vector<platform::Application>& apps,
                                    const std::optional<std::string>& defaultIdentifier,
                                    std::int64_t size, const std::optional<std::string>& directory) {
   const auto bundle = platform::Bundle::main();
@@ -140,11 +140,10 @@ nlohmann::json ZqAppsFromBundleIds(const std::vector<std::string>& identifiers,
   std::optional<platform::IconTheme> theme;
   std::vector<IconJob> jobs;
   auto entries = nlohmann::json::array();
-  for (const auto& identifier : identifiers) {
-    if (identifier == kExcludedIdentifier) continue;
-    const auto app = platform::applicationWithId(identifier);
-    if (!app || app->path.empty()) continue;
-    if (!isUTF8(app->path) || !isUTF8(app->name) || !isUTF8(identifier)) {
+  for (const auto& app : apps) {
+    const std::string& identifier = app.id;
+    if (identifier == kExcludedIdentifier || app.path.empty()) continue;
+    if (!isUTF8(app.path) || !isUTF8(app.name) || !isUTF8(identifier)) {
       ZQ_ENTRY_LOG(ZqLogLevel::Warning, "Leaving out an application whose name is not UTF-8");
       continue;
     }
@@ -154,7 +153,7 @@ nlohmann::json ZqAppsFromBundleIds(const std::vector<std::string>& identifiers,
       std::error_code error;
       if (drawable && !imagePath.empty() && !std::filesystem::exists(imagePath, error)) {
         if (!theme) theme = platform::IconTheme::current();
-        const ZqIconSource source{app->iconNames, app->iconFile};
+        const ZqIconSource source{app.iconNames, app.iconFile};
         if (auto file = ZqIconFile(source, *theme, static_cast<int>(size))) {
           jobs.push_back({*file, imagePath});
         } else {
@@ -162,8 +161,8 @@ nlohmann::json ZqAppsFromBundleIds(const std::vector<std::string>& identifiers,
         }
       }
     }
-    entries.push_back({{"path", app->path},
-                       {"name", app->name},
+    entries.push_back({{"path", app.path},
+                       {"name", app.name},
                        {"bundle-id", identifier},
                        {"default?", defaultIdentifier && identifier == *defaultIdentifier},
                        {"image-path", imagePath},
@@ -177,8 +176,8 @@ nlohmann::json ZqApplicationsForFileExtension(const std::string& extension, std:
                                               const std::optional<std::string>& directory) {
   const auto type = ZqUTIForFileExtension(extension);
   if (!type) return nlohmann::json::array();
-  return ZqAppsFromBundleIds(platform::applicationIdsForContentType(*type),
-                             ZqDefaultAppForUTI(*type), size, directory);
+  return ZqAppsFromBundleIds(platform::applicationsForContentType(*type), ZqDefaultAppForUTI(*type),
+                             size, directory);
 }
 
 nlohmann::json ZqApplicationsForURLScheme(const std::string& scheme, std::int64_t size,
@@ -187,7 +186,7 @@ nlohmann::json ZqApplicationsForURLScheme(const std::string& scheme, std::int64_
     ZQ_ENTRY_LOG(ZqLogLevel::Warning, "Not a URL scheme: %@", scheme);
     return nlohmann::json::array();
   }
-  return ZqAppsFromBundleIds(platform::applicationIdsForScheme(scheme),
+  return ZqAppsFromBundleIds(platform::applicationsForScheme(scheme),
                              platform::defaultApplicationIdForScheme(scheme), size, directory);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "applications/Applications.h"
 #include "files/DataWriter.h"
 #include "images/Image.h"
 
@@ -53,9 +54,9 @@ bool ZqWriteImage(const velquarin::platform::Image& image, const std::string& pa
 // afterwards (a file in its place included).
 std::optional<velquarin::platform::FileError> ZqCreateDirectory(const std::string& directory);
 
-// The application entries (JSON objects) of the identifiers, in their order; icons in
-// `directory` when there is one, drawn only for files not there yet.
-nlohmann::json ZqAppsFromBundleIds(const std::vector<std::string>& identifiers,
+// The application entries (JSON objects) of the registry's applications, in its order; icons
+// in `directory` when there is one, drawn only for files not there yet.
+nlohmann::json ZqAppsFromBundleIds(const std::vector<velquarin::platform::Application>& apps,
                                    const std::optional<std::string>& defaultIdentifier,
                                    std::int64_t size, const std::optional<std::string>& directory);
 nlohmann::json ZqApplicationsForFileExtension(const std::string& extension, std::int64_t size,
