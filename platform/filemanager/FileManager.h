@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "bus/MainLoopBus.h"
+#include "runloop/MainQueue.h"
+
 namespace velquarin::platform {
 
 // The desktop's file manager through org.freedesktop.FileManager1 on the session bus. Calls
@@ -22,14 +25,18 @@ class FileManager {
   void showItems(const std::vector<std::string>& uris, const std::string& startupId = "");
 
   // Calls sent and not answered yet.
-  std::size_t pendingCalls() const;
-
-  struct Connection;
+  std::size_t pendingCalls() const { return pending_; }
 
  private:
   FileManager() = default;
   void call(const char* method, const std::vector<std::string>& uris, const std::string& startupId);
-  std::shared_ptr<Connection> connection_;
+  bool connect();
+  static int onReply(sd_bus_message* reply, void* userdata, sd_bus_error*);
+  void answered();
+
+  std::unique_ptr<MainLoopBus> bus_;
+  std::size_t pending_ = 0;
+  std::unique_ptr<MainQueue::KeepAlive> hold_;  // while calls are pending
 };
 
 }  // namespace velquarin::platform
