@@ -179,7 +179,11 @@ test('bad arguments are refused by the contract, a non-function callback empties
   assert.throws(() => native.deliverUserNotification(1, null, null, null, null, false, null, false, null, null), TypeError);
   assert.throws(() => native.removeUserNotification(5), TypeError);
   native.setNotificationCallbackFunction('not a function');
+  const posted = [];
+  const id = platform.observe('ZqNotificationActivation', (name, info) => posted.push(info.type));
   deliver('plain');
   assert.equal(platform.activateUserNotification('plain', 1), true); // nobody is called
+  platform.removeObserver(id);
+  assert.deepEqual(posted, ['contents-clicked'], 'still posted without a callback');
   assert.throws(() => platform.activateUserNotification('plain', 1.5), TypeError);
 });
