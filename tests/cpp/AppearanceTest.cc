@@ -158,37 +158,6 @@ TEST(DesktopColorScheme, GtkThemeNamesAndPreferencesAreRead) {
   EXPECT_EQ(readGtkTheme(config.path()), AppearanceStyle::Light);
 }
 
-TEST(Appearance, AChangeIsPostedOnTheDistributedCentreOnce) {
-  auto& center = NotificationCenter::distributedCenter();
-  int posted = 0;
-  AppearanceStyle seen = AppearanceStyle::Light;
-  const auto id = center.addObserver(Appearance::kThemeChangedNotification, nullptr,
-                                     NotificationCenter::Delivery::Posting, [&](const auto&) {
-                                       ++posted;
-                                       seen = Appearance::current();  // no deadlock, new value
-                                     });
-  Appearance::set(AppearanceStyle::Light);
-  posted = 0;
-  Appearance::set(AppearanceStyle::Dark);
-  Appearance::set(AppearanceStyle::Dark);
-  EXPECT_EQ(posted, 1);
-  EXPECT_EQ(seen, AppearanceStyle::Dark);
-  EXPECT_EQ(Appearance::current(), AppearanceStyle::Dark);
-  Appearance::set(AppearanceStyle::Light);
-  EXPECT_EQ(posted, 2);
-  center.removeObserver(id);
-}
-
-TEST(Appearance, ReloadingTakesThePortalsAnswer) {
-  if (!haveSessionBus()) GTEST_SKIP() << "no session bus";
-  Appearance::set(AppearanceStyle::Light);
-  FakePortal portal(1);
-  ASSERT_TRUE(portal.serving());
-  EXPECT_EQ(Appearance::reload(), AppearanceStyle::Dark);
-  EXPECT_EQ(Appearance::current(), AppearanceStyle::Dark);
-  Appearance::set(AppearanceStyle::Light);
-}
-
 TEST(Appearance, ADesktopChangeArrivesOnTheMainQueueAndIsPosted) {
   if (!haveSessionBus()) GTEST_SKIP() << "no session bus";
   using velquarin::platform::MainQueue;
