@@ -48,14 +48,6 @@ TEST(KeychainStatus, BusAndServiceErrorsMapToTheStoresCodes) {
   EXPECT_EQ(keychain::statusForError(nullptr), keychain::kInternalError);
 }
 
-TEST(KeychainStatus, MessagesNameTheCode) {
-  EXPECT_EQ(keychain::errorMessage(keychain::kItemNotFound),
-            "The specified item could not be found in the keychain.");
-  EXPECT_NE(keychain::errorMessage(keychain::kNotAvailable).find("Secret Service"),
-            std::string::npos);
-  EXPECT_EQ(keychain::errorMessage(-1), "Unknown error -1.");
-}
-
 TEST(KeychainStatus, TheCallTimeoutTakesOnlySensibleValues) {
   const double before = keychain::callTimeout();
   keychain::setCallTimeout(0.25);

@@ -90,14 +90,6 @@ TEST(ZqKeychain, ServiceNameFollowsTheBundleName) {
   EXPECT_EQ(ZqKeychain("Some Service").service(), "Some Service");
 }
 
-TEST(ZqKeychain, CharacterCountIsTheHostsStringLength) {
-  EXPECT_EQ(ZqCharacterCount(""), 0u);
-  EXPECT_EQ(ZqCharacterCount("abc"), 3u);
-  EXPECT_EQ(ZqCharacterCount("p\xC3\xA4ss"), 4u);       // "päss": 5 bytes
-  EXPECT_EQ(ZqCharacterCount("\xE2\x82\xAC"), 1u);      // euro sign: 3 bytes
-  EXPECT_EQ(ZqCharacterCount("\xF0\x9F\x98\x80"), 2u);  // emoji: 4 bytes, a surrogate pair
-}
-
 TEST(ZqKeychain, AReadFailureOrASecretThatIsNotTextIsAFailureNotAPassword) {
   FakeStore store;
   ZqKeychain chain("S", store);

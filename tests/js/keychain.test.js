@@ -104,11 +104,6 @@ test('without a session bus every call fails with -25291 and a warning, and noth
   assertNoSecrets(stdout + stderr, [secret]);
 });
 
-test('a never-stored account reads as ok with a null password', { skip: keyring }, () => {
-  assert.deepEqual(parse(native.getPasswordForAccount(account('never'))),
-    { 'ok?': true, password: null });
-});
-
 test('storing adds one item, storing again modifies it, and secret-tool sees each value',
   { skip: keyring }, () => {
     const name = account('add-modify');
