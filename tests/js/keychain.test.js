@@ -9,6 +9,7 @@ const path = require('node:path');
 const os = require('node:os');
 const { spawnSync } = require('node:child_process');
 const { loadModule, runChild } = require('./support');
+const { guardSecrets } = require('./logcheck');
 
 const native = loadModule();
 const SERVICE = 'Velquarin 3';
@@ -20,6 +21,10 @@ const unique = `${process.pid}-${Date.now()}`;
 const account = (name) => `${name}-${unique}@example.com`;
 
 const parse = (text) => JSON.parse(text);
+
+// These passwords must not reach any log file of the run either (checked after the tests).
+guardSecrets(['nobus-Secret-81f3', 'Second-Secret-5d1c', 'Hang-Secret-0b7e', 'Locked-Secret-77aa',
+  'Bus-Secret-19c4']);
 
 function secretTool(args, input) {
   const result = spawnSync('secret-tool', args, { input: input ?? '', timeout: 10000 });
