@@ -30,6 +30,7 @@ test('a declaration without its family, result or parameter text is refused', (t
   const complete = '/**\n * Does it.\n * @param a the value.\n * @returns nothing.\n * @category Things\n */\nfunction f(a: string): void;';
   assert.deepEqual(readDeclarations(write(complete)).functions.map((fn) => [fn.name, fn.category]), [['f', 'Things']]);
   assert.throws(() => readDeclarations(write(complete.replace(' * @category Things\n', ''))), /f: needs exactly one @category/);
+  assert.throws(() => readDeclarations(write(complete.replace(' * @returns nothing.\n', ''))), /f: @returns is missing/);
   assert.throws(() => readDeclarations(write(complete.replace(' * @param a the value.\n', ''))), /f: @param a is missing/);
   assert.throws(() => readDeclarations(write(complete.replace('@category', '@posts Unquoted\n * @category'))),
     /@posts needs one quoted name/);
