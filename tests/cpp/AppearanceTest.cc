@@ -99,23 +99,12 @@ bool haveSessionBus() {
 
 }  // namespace
 
-TEST(DesktopColorScheme, ThePortalsPreferenceIsRead) {
+// Dark and light answers of the portal are read in ADesktopChangeArrivesOnTheMainQueueAndIsPosted.
+TEST(DesktopColorScheme, ThePortalsNoPreferenceLeavesTheChoiceToOtherSources) {
   if (!haveSessionBus()) GTEST_SKIP() << "no session bus";
-  {
-    FakePortal portal(1);
-    ASSERT_TRUE(portal.serving());
-    EXPECT_EQ(velquarin::platform::readPortalColorScheme(2'000'000), AppearanceStyle::Dark);
-  }
-  {
-    FakePortal portal(2);
-    ASSERT_TRUE(portal.serving());
-    EXPECT_EQ(velquarin::platform::readPortalColorScheme(2'000'000), AppearanceStyle::Light);
-  }
-  {
-    FakePortal portal(0);  // no preference: another source decides
-    ASSERT_TRUE(portal.serving());
-    EXPECT_EQ(velquarin::platform::readPortalColorScheme(2'000'000), std::nullopt);
-  }
+  FakePortal portal(0);
+  ASSERT_TRUE(portal.serving());
+  EXPECT_EQ(velquarin::platform::readPortalColorScheme(2'000'000), std::nullopt);
 }
 
 TEST(DesktopColorScheme, NoPortalOrNoBusAnswersQuicklyWithNothing) {

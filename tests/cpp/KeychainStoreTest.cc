@@ -59,16 +59,6 @@ TEST(KeychainStatus, TheCallTimeoutTakesOnlySensibleValues) {
   keychain::setCallTimeout(before);
 }
 
-TEST(BoundedWorker, RunsJobsOnItsOwnThread) {
-  keychain::BoundedWorker worker;
-  const auto caller = std::this_thread::get_id();
-  auto result = worker.run<bool>(
-      [caller](GCancellable*) { return std::this_thread::get_id() != caller; }, 5s);
-  ASSERT_TRUE(result.has_value());
-  EXPECT_TRUE(*result);
-  EXPECT_EQ(worker.run<int>([](GCancellable*) { return 42; }, 5s), 42);
-}
-
 TEST(BoundedWorker, AJobThatOverrunsIsCancelledAndTheCallerGoesOn) {
   keychain::BoundedWorker worker;
   auto sawCancel = std::make_shared<std::promise<void>>();
