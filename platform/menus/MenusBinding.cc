@@ -1,6 +1,7 @@
 #include <cmath>
 #include <vector>
 
+#include "JsonValue.h"
 #include "binding/BindingRegistry.h"
 #include "images/ImageTypes.h"
 #include "menus/StatusBar.h"
@@ -15,7 +16,6 @@ using platform::Menu;
 using platform::MenuItem;
 using platform::StatusBar;
 
-constexpr double kMaxSafeInteger = 9007199254740991.0;
 constexpr int kMaxDepth = 64;
 
 Napi::Value pngOf(Napi::Env env, const std::shared_ptr<Image>& image) {
@@ -23,46 +23,6 @@ Napi::Value pngOf(Napi::Env env, const std::shared_ptr<Image>& image) {
   const auto png = image->representation(BitmapFileType::PNG);
   if (!png) return env.Null();
   return Napi::Buffer<std::uint8_t>::Copy(env, png->data(), png->size());
-}
-
-// A represented object as the host sees it; integers beyond 2^53 become bigints so that no
-// digit is lost.
-Napi::Value toHost(Napi::Env env, const nlohmann::json& value, int depth = 0) {
-  if (depth > kMaxDepth) return env.Null();
-  switch (value.type()) {
-    case nlohmann::json::value_t::object: {
-      auto object = Napi::Object::New(env);
-      for (const auto& [key, item] : value.items()) object.Set(key, toHost(env, item, depth + 1));
-      return object;
-    }
-    case nlohmann::json::value_t::array: {
-      auto array = Napi::Array::New(env, value.size());
-      for (std::size_t i = 0; i < value.size(); ++i) {
-        array.Set(static_cast<uint32_t>(i), toHost(env, value[i], depth + 1));
-      }
-      return array;
-    }
-    case nlohmann::json::value_t::string:
-      return Napi::String::New(env, value.get_ref<const std::string&>());
-    case nlohmann::json::value_t::boolean:
-      return Napi::Boolean::New(env, value.get<bool>());
-    case nlohmann::json::value_t::number_integer: {
-      const auto number = value.get<std::int64_t>();
-      if (std::fabs(static_cast<double>(number)) > kMaxSafeInteger) {
-        return Napi::BigInt::New(env, number);
-      }
-      return Napi::Number::New(env, static_cast<double>(number));
-    }
-    case nlohmann::json::value_t::number_unsigned: {
-      const auto number = value.get<std::uint64_t>();
-      if (static_cast<double>(number) > kMaxSafeInteger) return Napi::BigInt::New(env, number);
-      return Napi::Number::New(env, static_cast<double>(number));
-    }
-    case nlohmann::json::value_t::number_float:
-      return Napi::Number::New(env, value.get<double>());
-    default:
-      return env.Null();
-  }
 }
 
 Napi::Value describeMenu(Napi::Env env, const Menu& menu, int depth);
@@ -83,7 +43,7 @@ Napi::Object describeItem(Napi::Env env, const MenuItem& item, int depth) {
   result.Set("keyEquivalent", item.keyEquivalent());
   result.Set("tag", static_cast<double>(item.tag()));
   result.Set("image", pngOf(env, item.image()));
-  result.Set("representedObject", toHost(env, item.representedObject()));
+  result.Set("representedObject", node::jsonToJs(env, item.representedObject()));
   result.Set("submenu", item.submenu() && depth < kMaxDepth
                             ? describeMenu(env, *item.submenu(), depth + 1)
                             : env.Null());
