@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "applications/Applications.h"
 #include "contacts/AddressBookStore.h"
+#include "logging/Log.h"
 
 namespace velquarin::platform {
 
@@ -82,6 +84,15 @@ std::optional<std::string> PeoplePicker::selectedCardFile() const {
     if (!person->cardFile.empty()) return person->cardFile;
   }
   return std::nullopt;
+}
+
+bool PeoplePicker::editInAddressBook() const {
+  auto file = selectedCardFile();
+  std::string error = "no card is selected";
+  if (file && openFiles({*file}, std::nullopt, &error)) return true;
+  Log::write(LogLevel::Warning, {"contacts/PeoplePicker", __func__, __LINE__},
+             "Cannot open the card in the contacts application: " + error);
+  return false;
 }
 
 }  // namespace velquarin::platform

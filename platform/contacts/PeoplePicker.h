@@ -45,6 +45,9 @@ class PeoplePicker {
   // The card file of the first selected record, for the contacts application; nullopt
   // when no record with a file is selected.
   std::optional<std::string> selectedCardFile() const;
+  // Opens the selected record's card file with the desktop's default vCard application;
+  // false (with a warning) when none is selected or it could not be opened.
+  bool editInAddressBook() const;
 
   std::string displayedProperty = "Email";
   bool allowsGroupSelection = true;

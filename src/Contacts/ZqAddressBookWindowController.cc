@@ -56,10 +56,10 @@ void ZqAddressBookWindowController::loadWindow() {
 
   const std::string editTitle = translation("edit-in-contacts-button-label");
   const Size editSize = PushButton::sizeToFit(editTitle);
-  // The button's target is the picker view; opening the card needs the applications
-  // service, which this build does not have yet.
+  // The button's target is the picker view itself, as on the desktop.
   window_->addButton(PushButton{editTitle, Rect{kMargin, kMargin, editSize.width, editSize.height},
-                                PushButton::Anchor::Left, "", nullptr});
+                                PushButton::Anchor::Left, "",
+                                [this] { window_->picker().editInAddressBook(); }});
 
   const std::string acceptTitle = translation("accept-button-label");
   const Size acceptSize = PushButton::sizeToFit(acceptTitle);

@@ -114,6 +114,7 @@ test.before(() => {
     types: 'x-scheme-handler/velqmail;application/x-velquarin-test' });
   entry('org.example.Viewer', { name: 'Test Viewer', exec: `${root}/bin/record org.example.Viewer %F`,
     types: 'application/x-velquarin-test' });
+  entry('org.example.Cards', { name: 'Cards', exec: `${root}/bin/record org.example.Cards %f`, types: 'text/vcard' });
   entry('org.example.Fifo', { name: 'Fifo', icon: fifo, types: 'x-scheme-handler/velqmail' });
   entry('org.example.Gone', { name: 'Gone', exec: '/nonexistent/gone %U', types: 'x-scheme-handler/velqmail' });
   write(path.join(data, 'mime', 'packages', 'vqtest.xml'), '<?xml version="1.0"?>\n' +
@@ -123,7 +124,7 @@ test.before(() => {
   execFileSync('update-mime-database', [path.join(data, 'mime')]);
   execFileSync('update-desktop-database', [path.join(data, 'applications')]);
   write(mimeapps, '[Default Applications]\nx-scheme-handler/velqmail=org.example.Mail.desktop\n' +
-    'application/x-velquarin-test=org.example.Viewer.desktop\n');
+    'application/x-velquarin-test=org.example.Viewer.desktop\ntext/vcard=org.example.Cards.desktop\n');
   write(path.join(config, 'gtk-3.0', 'settings.ini'), '[Settings]\ngtk-icon-theme-name=VqTest\n');
   write(path.join(theme, 'index.theme'), '[Icon Theme]\nName=VqTest\nInherits=hicolor\n' +
     'Directories=16x16/apps,scalable/apps\nScaledDirectories=16x16@2/apps\n[16x16/apps]\nSize=16\n' +
@@ -303,6 +304,24 @@ test('openFile by id, .desktop id, name, path and default: one argument per file
   }
   assert.deepEqual(calls.map((args) => args).sort(), files.map((file) => [file]).sort());
   assert.ok(!fs.existsSync('pwned') && !fs.existsSync(path.join(root, 'docs', 'pwned')));
+});
+
+test('the address picker's Edit in Contacts opens the selected card with the vCard application', async () => {
+  const card = path.join(data, 'contacts', 'book', 'ann.vcf');
+  write(card, 'BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ann\r\nFN:Ann Lee\r\nEMAIL:ann@example.com\r\nEND:VCARD\r\n');
+  const { output } = await inChild(`
+    native.pickEmailAddresses(platform.createWindow('AtomNSWindow'), JSON.stringify({ 'window-title': 'Pick',
+      'accept-button-label': 'OK', 'cancel-button-label': 'Cancel', 'edit-in-contacts-button-label': 'Edit' }));
+    platform.pressAddressPickerButton(0);
+    platform.selectInAddressPicker({ records: ['ann'] });
+    platform.pressAddressPickerButton(0);`);
+  assert.match(output, /Cannot open the card in the contacts application: no card is selected/);
+  let calls = [];
+  for (let i = 0; i < 100 && calls.length === 0; ++i) {
+    await new Promise((resolve) => setTimeout(resolve, 50));
+    calls = recorded('org.example.Cards');
+  }
+  assert.deepEqual(calls, [[card]]);
 });
 
 // The file URI as GLib writes it: RFC 3986 path characters kept, the rest percent-escaped.
