@@ -181,6 +181,12 @@ TEST_F(UserDefaultsTest, AFolderThatCannotBeCreatedKeepsChangesPending) {
   EXPECT_FALSE(errors_.empty());
 }
 
+// Only a store's destructor writes this; no other test sees it.
+TEST_F(UserDefaultsTest, ALastOwnerLettingGoWritesWhatIsPending) {
+  open()->set("written at release", true);
+  EXPECT_EQ(open()->boolValue("written at release"), true);
+}
+
 TEST(UserDefaultsDomains, FilesAreNamedByTheMainBundleInTheConfigFolder) {
   namespace fs = std::filesystem;
   std::string pattern = (fs::temp_directory_path() / "defaults-domain-XXXXXX").string();
