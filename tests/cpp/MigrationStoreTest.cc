@@ -335,5 +335,6 @@ TEST(MigrationStore, RecipientForms) {
   EXPECT_EQ(parsed[0].name(), "\"Ann\"");
   EXPECT_EQ(parsed[0].address(), "a@example.com");
   EXPECT_EQ(parsed[1].address(), " b@example.com");
-  EXPECT_EQ(ZqRecipient::toString(parsed), "\"\"Ann\"\" <a@example.com>, < b@example.com>");
+  // A name read with its quotes is written as one quoted string holding them.
+  EXPECT_EQ(ZqRecipient::toString(parsed), "\"\\\"Ann\\\"\" <a@example.com>, < b@example.com>");
 }
