@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "Logging/ZqSentryLogger.h"
-#include "TempFolder.h"
 #include "Utilities/ZqLog.h"
 #include "notificationcenter/NotificationCenter.h"
 #include "runloop/MainQueue.h"
@@ -63,26 +62,6 @@ TEST(LogSanitize, KeepsValidTextAndMakesEverythingElseSafe) {
   const std::string cut = Log::sanitize(huge);
   EXPECT_EQ(cut.substr(0, Log::kMaximumTextBytes), huge.substr(0, Log::kMaximumTextBytes));
   EXPECT_EQ(cut.substr(Log::kMaximumTextBytes), "\u2026 (100 bytes cut)");
-}
-
-TEST(Log, ErrorLinesAreInTheFileWhenTheCallReturnsAfterEverythingLoggedBefore) {
-  TempFolder folder;
-  ASSERT_TRUE(Log::addFileLogger(folder / "Logs"));
-  EXPECT_FALSE(Log::addFileLogger(folder / "Other"));
-  for (int i = 0; i < 200; ++i) ZQ_LOG_INFO("queued line %d", i);
-  const int line = __LINE__ + 1;
-  ZQ_LOG_ERROR("Could not open %@ (%d)", std::string("the vault"), 13);
-  // No flush: the error call itself waited.
-  const auto file = Log::currentFile();
-  ASSERT_TRUE(file);
-  const std::string text = readFile(*file);
-  const std::string expected = "[error] " + std::string(ZQ_SOURCE_PATH) + ":" +
-                               std::to_string(line) + " TestBody [" + std::to_string(getpid()) +
-                               " " + threadName() + "] Could not open the vault (13)\n";
-  ASSERT_GE(text.size(), expected.size());
-  EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
-  EXPECT_NE(text.find("queued line 199\n"), std::string::npos);
-  EXPECT_EQ(Log::directory(), folder / "Logs");
 }
 
 TEST(Log, LoggersSeeLaterLinesInOrderWithTheirSiteAndThread) {

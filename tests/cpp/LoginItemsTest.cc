@@ -68,27 +68,7 @@ TEST(LoginItemsExec, ArgumentsAreQuotedAsDesktopEntriesRequire) {
   EXPECT_EQ(LoginItems::quoteExecArgument("100%"), "\"100%%\"");
 }
 
-TEST_F(LoginItemsTest, AnInsertedItemIsFirstAndNamesItsBundle) {
-  const auto app = bundle("Velquarin.bundle");
-  writeEntry("other.desktop", "[Desktop Entry]\nType=Application\nName=Other\nExec=other\n", 60);
-  LoginItems list(folder_.string());
-  ASSERT_EQ(
-      list.insertFirst({app.string(), "Velquarin", {"/usr/bin/node"}, "io.velquarin.desktop"}), "");
-  const auto items = list.snapshot();
-  ASSERT_EQ(items.size(), 2u);
-  EXPECT_EQ(items[0].file, (folder_ / "io.velquarin.desktop.desktop").string());
-  EXPECT_EQ(items[0].displayName, "Velquarin");
-  EXPECT_EQ(items[0].location, app.string());
-  EXPECT_EQ(items[1].displayName, "Other");
-  EXPECT_EQ(items[1].location, std::nullopt);  // names no bundle: does not resolve
-
-  struct stat st {};
-  ASSERT_EQ(::stat(items[0].file.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0644u);
-  EXPECT_EQ(list.remove(items[0]), "");
-  EXPECT_EQ(list.snapshot().size(), 1u);
-}
-
+// Insertion first in the list, the bundle it names and removal: defaults.test.js.
 TEST_F(LoginItemsTest, HostileBundlePathsCannotAddKeysOrBreakTheCommand) {
   // A bundle folder whose name carries a line break, a fake key, quotes and a dollar sign.
   const auto app = bundle("My \"App\"\nExec=rm -rf ~\n[Desktop Entry]\n $HOME\\x.bundle");
@@ -160,21 +140,4 @@ TEST_F(LoginItemsTest, TextThatIsNotUtf8IsRefusedAndNothingIsWritten) {
   EXPECT_NE(list.insertFirst({"/bundle/\xff\xfe", "Name", {"/bin/true"}, "id"}), "");
   EXPECT_NE(list.insertFirst({"/bundle", "Name", {}, "id"}), "");
   EXPECT_FALSE(fs::exists(folder_ / "id.desktop"));
-}
-
-TEST_F(LoginItemsTest, TheSessionListFollowsXdgConfigHome) {
-  const char* previous = std::getenv("XDG_CONFIG_HOME");
-  const std::string saved = previous ? previous : "";
-  ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-  EXPECT_EQ(LoginItems::sessionFolder(), folder_.string());
-  auto missing = LoginItems::openSessionList();  // no folder yet: an empty list
-  ASSERT_TRUE(missing.has_value());
-  EXPECT_TRUE(missing->snapshot().empty());
-  std::ofstream(folder_) << "a file where the folder should be";
-  EXPECT_FALSE(LoginItems::openSessionList().has_value());
-  if (previous) {
-    ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  } else {
-    ::unsetenv("XDG_CONFIG_HOME");
-  }
 }

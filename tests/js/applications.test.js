@@ -9,7 +9,7 @@ const os = require('node:os');
 const path = require('node:path');
 const zlib = require('node:zlib');
 const { execFileSync, spawn } = require('node:child_process');
-const { runChild } = require('./support');
+const { runChild, solidPNG } = require('./support');
 
 const root = fs.mkdtempSync(path.join(os.tmpdir(), 'apps-test-'));
 const data = path.join(root, 'data');
@@ -26,33 +26,6 @@ const env = {
   VQ_RECORDS: records,
 };
 const mimeapps = path.join(config, 'mimeapps.list');
-
-function crc32(bytes) {
-  let crc = 0xffffffff;
-  for (const byte of bytes) {
-    crc ^= byte;
-    for (let bit = 0; bit < 8; ++bit) crc = (crc >>> 1) ^ (0xedb88320 & -(crc & 1));
-  }
-  return (crc ^ 0xffffffff) >>> 0;
-}
-
-function solidPNG(side, [r, g, b]) {
-  const chunk = (type, body) => {
-    const typed = Buffer.concat([Buffer.from(type), body]);
-    const out = Buffer.alloc(12 + body.length);
-    out.writeUInt32BE(body.length);
-    typed.copy(out, 4);
-    out.writeUInt32BE(crc32(typed), 8 + body.length);
-    return out;
-  };
-  const header = Buffer.alloc(13);
-  header.writeUInt32BE(side, 0);
-  header.writeUInt32BE(side, 4);
-  header.set([8, 6, 0, 0, 0], 8);
-  const row = Buffer.concat([Buffer.from([0]), Buffer.from(Array(side).fill([r, g, b, 255]).flat())]);
-  return Buffer.concat([Buffer.from('89504e470d0a1a0a', 'hex'), chunk('IHDR', header),
-    chunk('IDAT', zlib.deflateSync(Buffer.concat(Array(side).fill(row)))), chunk('IEND', Buffer.alloc(0))]);
-}
 
 // Width, height and the RGBA of a pixel (x from the left, y from the top) of an 8-bit PNG.
 function readPNG(file) {
@@ -130,9 +103,9 @@ test.before(() => {
     'Directories=16x16/apps,scalable/apps\nScaledDirectories=16x16@2/apps\n[16x16/apps]\nSize=16\n' +
     'Type=Fixed\n[16x16@2/apps]\nSize=16\nScale=2\nType=Fixed\n' +
     '[scalable/apps]\nSize=16\nType=Scalable\nMinSize=8\nMaxSize=512\n');
-  write(path.join(theme, '16x16/apps/vq-png.png'), solidPNG(16, [0, 0, 255]));
-  write(path.join(theme, '16x16@2/apps/vq-png.png'), solidPNG(32, [0, 255, 0]));
-  write(path.join(theme, '16x16/apps/application-x-velquarin-test.png'), solidPNG(16, [255, 0, 255]));
+  write(path.join(theme, '16x16/apps/vq-png.png'), solidPNG(16, 16, [0, 0, 255]));
+  write(path.join(theme, '16x16@2/apps/vq-png.png'), solidPNG(32, 32, [0, 255, 0]));
+  write(path.join(theme, '16x16/apps/application-x-velquarin-test.png'), solidPNG(16, 16, [255, 0, 255]));
   write(path.join(theme, 'scalable/apps/vq-svg.svg'), '<svg xmlns="http://www.w3.org/2000/svg" ' +
     'width="20" height="10" viewBox="0 0 20 10"><rect width="20" height="10" fill="#ff0000"/></svg>');
 });

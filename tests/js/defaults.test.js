@@ -247,6 +247,7 @@ test('setStartAtLogin(true) twice leaves one item, first in the list; false remo
 
   const entry = fs.readFileSync(ownItems()[0].file, 'utf8');
   assert.match(entry, /^\[Desktop Entry\]$/m);
+  assert.equal(fs.statSync(ownItems()[0].file).mode & 0o777, 0o644);
   // The host's whole command line, so that `node app.js` starts the app, from where it started.
   const args = fs.readFileSync('/proc/self/cmdline', 'utf8').split('\0').slice(1, -1);
   const exec = [fs.realpathSync(process.execPath), ...args].map((arg) => `"${arg}"`).join(' ');

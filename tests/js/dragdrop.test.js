@@ -2,18 +2,10 @@
 // Drags into the web view: user drags through the interception, and dropFiles.
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const fs = require('node:fs');
-const { loadModule, loadPlatform, runChild } = require('./support');
+const { loadModule, loadPlatform, logged, runChild } = require('./support');
 
 const native = loadModule();
 const platform = loadPlatform();
-
-function logged(text) {
-  platform.flushLogs();
-  // The log file is shared by every process of the run: count this process's lines only.
-  return fs.readFileSync(platform.logFile(), 'utf8').split('\n')
-    .filter((line) => line.includes(` [${process.pid} `) && line.includes(text));
-}
 
 function recorder(body = () => {}) {
   const calls = [];

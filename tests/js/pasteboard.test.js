@@ -5,49 +5,11 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const zlib = require('node:zlib');
-const { loadModule, loadPlatform } = require('./support');
+const { loadModule, loadPlatform, logged, solidPNG } = require('./support');
 
 const native = loadModule();
 const platform = loadPlatform();
 const scratch = () => fs.mkdtempSync(path.join(os.tmpdir(), 'pasteboard-test-'));
-
-// Lines of this process's log file holding `text`.
-function logged(text) {
-  platform.flushLogs();
-  // The log file is shared by every process of the run: count this process's lines only.
-  return fs.readFileSync(platform.logFile(), 'utf8').split('\n')
-    .filter((line) => line.includes(` [${process.pid} `) && line.includes(text));
-}
-
-function crc32(bytes) {
-  let crc = 0xffffffff;
-  for (const byte of bytes) {
-    crc ^= byte;
-    for (let bit = 0; bit < 8; ++bit) crc = (crc >>> 1) ^ (0xedb88320 & -(crc & 1));
-  }
-  return (crc ^ 0xffffffff) >>> 0;
-}
-
-// A real w x h RGB PNG.
-function png(width, height) {
-  const chunk = (type, data) => {
-    const body = Buffer.concat([Buffer.from(type, 'ascii'), data]);
-    const head = Buffer.alloc(4);
-    head.writeUInt32BE(data.length);
-    const tail = Buffer.alloc(4);
-    tail.writeUInt32BE(crc32(body));
-    return Buffer.concat([head, body, tail]);
-  };
-  const header = Buffer.alloc(13);
-  header.writeUInt32BE(width, 0);
-  header.writeUInt32BE(height, 4);
-  header.set([8, 2, 0, 0, 0], 8);
-  const rows = Buffer.alloc((width * 3 + 1) * height, 0x80);
-  for (let y = 0; y < height; ++y) rows[y * (width * 3 + 1)] = 0;
-  return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
-    chunk('IHDR', header), chunk('IDAT', zlib.deflateSync(rows)), chunk('IEND', Buffer.alloc(0))]);
-}
 
 const isJPEG = (file) => fs.readFileSync(file).subarray(0, 3).equals(Buffer.from([0xff, 0xd8, 0xff]));
 const general = () => platform.readPasteboard('general');
@@ -79,7 +41,7 @@ test('save and restore hold one snapshot', () => {
 
 test('writeFileContentsToGeneralPasteboard reads the file first and leaves the pasteboard on failure', () => {
   const dir = scratch();
-  const image = png(3, 2);
+  const image = solidPNG(3, 2);
   fs.writeFileSync(path.join(dir, 'a.JPEG'), image);
   assert.equal(native.writeFileContentsToGeneralPasteboard(path.join(dir, 'a.JPEG')), true);
   assert.deepEqual(Object.keys(general()[0]), ['public.jpg']);
@@ -124,7 +86,7 @@ test('doesPasteboardContainImage counts decodable image types only, as 1 or 0', 
 test('imageFromPasteboard writes image.jpg atomically from a copied file or image data', () => {
   const dir = scratch();
   const source = path.join(dir, 'copied image.png');
-  fs.writeFileSync(source, png(4, 4));
+  fs.writeFileSync(source, solidPNG(4, 4));
   // A planted link is replaced, never written through.
   const victim = path.join(dir, 'victim');
   fs.writeFileSync(victim, 'keep');
@@ -137,7 +99,7 @@ test('imageFromPasteboard writes image.jpg atomically from a copied file or imag
   assert.equal(fs.readFileSync(victim, 'utf8'), 'keep');
 
   fs.rmSync(written);
-  platform.writePasteboard('general', [{ 'public.png': png(2, 2) }]);
+  platform.writePasteboard('general', [{ 'public.png': solidPNG(2, 2) }]);
   assert.equal(native.imageFromPasteboard(dir), written);
   assert.ok(isJPEG(written));
 
@@ -145,8 +107,8 @@ test('imageFromPasteboard writes image.jpg atomically from a copied file or imag
   for (const [items, folder] of [
     [[{ 'public.utf8-plain-text': 'text' }], dir],
     [[{ 'public.file-url': `file://example.com${source}` }], dir],
-    [[{ 'public.png': png(2, 2) }], ''],
-    [[{ 'public.png': png(2, 2) }], path.join(dir, 'missing')],
+    [[{ 'public.png': solidPNG(2, 2) }], ''],
+    [[{ 'public.png': solidPNG(2, 2) }], path.join(dir, 'missing')],
   ]) {
     platform.writePasteboard('general', items);
     assert.equal(native.imageFromPasteboard(folder), null, JSON.stringify([items, folder]));
@@ -163,16 +125,4 @@ test('the find string round-trips and null clears it', () => {
   assert.throws(() => native.setFindStringToPasteboard(),
     { function: 'getFindStringFromPasteboard', condition: 'args.Length() == 1' });
   assert.equal(native.getFindStringFromPasteboard.name, 'getFindStringFromPasteboard');
-});
-
-test('unique pasteboards are separate and can be released', () => {
-  const a = platform.uniquePasteboard();
-  const b = platform.uniquePasteboard();
-  assert.notEqual(a, b);
-  platform.writePasteboard(a, [{ 'public.utf8-plain-text': 'a' }]);
-  assert.deepEqual(platform.readPasteboard(b), []);
-  assert.equal(platform.releasePasteboard(a), true);
-  assert.equal(platform.releasePasteboard(a), false);
-  assert.deepEqual(platform.readPasteboard(a), []);
-  assert.equal(platform.releasePasteboard('general'), false);
 });

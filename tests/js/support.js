@@ -1,6 +1,8 @@
 'use strict';
 // Shared helpers of the JavaScript suite: where the build is and how to run a child host.
 const path = require('node:path');
+const fs = require('node:fs');
+const zlib = require('node:zlib');
 const { spawn } = require('node:child_process');
 
 const buildDir = process.env.VELQUARIN_BUILD_DIR || path.resolve(__dirname, '..', '..', 'build');
@@ -34,4 +36,31 @@ function runChild(source, { timeoutMs = 20000, env = {}, args = [], launcher = [
   });
 }
 
-module.exports = { buildDir, addonPath, loadModule, loadPlatform, loadProbe, runChild };
+// This process's lines of the log file holding `text` (every process of the run shares the file).
+function logged(text) {
+  const platform = loadPlatform();
+  platform.flushLogs();
+  return fs.readFileSync(platform.logFile(), 'utf8').split('\n')
+    .filter((line) => line.includes(` [${process.pid} `) && line.includes(text));
+}
+
+// A real 8-bit RGBA PNG of one colour.
+function solidPNG(width, height, [r, g, b] = [128, 128, 128]) {
+  const chunk = (type, body) => {
+    const typed = Buffer.concat([Buffer.from(type), body]);
+    const out = Buffer.alloc(12 + body.length);
+    out.writeUInt32BE(body.length);
+    typed.copy(out, 4);
+    out.writeUInt32BE(zlib.crc32(typed), 8 + body.length);
+    return out;
+  };
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(width, 0);
+  header.writeUInt32BE(height, 4);
+  header.set([8, 6, 0, 0, 0], 8);
+  const row = Buffer.concat([Buffer.from([0]), Buffer.from(Array(width).fill([r, g, b, 255]).flat())]);
+  return Buffer.concat([Buffer.from('89504e470d0a1a0a', 'hex'), chunk('IHDR', header),
+    chunk('IDAT', zlib.deflateSync(Buffer.concat(Array(height).fill(row)))), chunk('IEND', Buffer.alloc(0))]);
+}
+
+module.exports = { buildDir, addonPath, loadModule, loadPlatform, loadProbe, runChild, logged, solidPNG };
