@@ -190,10 +190,11 @@ std::optional<std::size_t> indexOf(const json& element) {
 // Follows the path from the main menu's items; the item it ends on, or null after the line.
 std::shared_ptr<MenuItem> follow(const json& path) {
   const auto mainMenu = Application::shared().mainMenu();  // held: observers may replace it
-  std::optional<Items> list = mainMenu ? mainMenu->items() : Items{};
+  Items list = mainMenu ? mainMenu->items() : Items{};
+  bool hasList = true;  // false after a number pointed at an item without submenu
   std::shared_ptr<MenuItem> current;
   for (const auto& element : path) {
-    if (!list) {
+    if (!hasList) {
       ZQ_LOG_ERROR(
           "Path element %@ isn't valid as it points to a menuItems item without "
           "submenu (%@).",
@@ -202,23 +203,23 @@ std::shared_ptr<MenuItem> follow(const json& path) {
     }
     if (element.is_number()) {
       const auto index = indexOf(element);
-      if (!index || *index >= list->size()) {
-        ZQ_LOG_ERROR("Index out of range %lu for items %@", quoted(element), describe(*list));
+      if (!index || *index >= list.size()) {
+        ZQ_LOG_ERROR("Index out of range %lu for items %@", quoted(element), describe(list));
         return nullptr;
       }
-      current = (*list)[*index];
-      list.reset();
-      if (current->submenu()) list = current->submenu()->items();
+      current = list[*index];
+      hasList = current->submenu() != nullptr;
+      list = hasList ? current->submenu()->items() : Items{};
     } else if (element.is_string()) {
       const auto& marker = element.get_ref<const std::string&>();
-      auto found = std::find_if(list->begin(), list->end(),
+      auto found = std::find_if(list.begin(), list.end(),
                                 [&](const auto& item) { return item->title() == marker; });
-      if (found == list->end()) {
+      if (found == list.end()) {
         ZQ_LOG_ERROR("Didn't find marker item with name %@",
                      ZqTruncateCharacters(marker, kLoggedCharacters));
         return nullptr;
       }
-      list = Items(found + 1, list->end());
+      list.erase(list.begin(), found + 1);
     } else {
       ZQ_LOG_ERROR("[ERROR] Unknown navigation item %@ in %@", quoted(element), quoted(path));
       return nullptr;
