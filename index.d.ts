@@ -843,7 +843,9 @@ declare namespace VelquarinNative {
   function setComposeOutgoingMessageCallbackFunction(callback: ComposeOutgoingMessageCallback): void;
 
   /**
-   * Loads the optional F-Script framework when it is installed; otherwise only logs.
+   * Looks for the optional F-Script framework in `~/Library/Frameworks`; logs where it looked
+   * (info "Couldn't find FScript at path ..." when it is not there). Nothing is ever loaded:
+   * this platform runs no code from the user's home folder.
    * @returns nothing.
    * @category Current page state
    */
@@ -1278,14 +1280,16 @@ declare namespace VelquarinNative {
 
   /**
    * Saves the general pasteboard's contents; only one snapshot is kept.
-   * @returns true when a snapshot was taken; false when one is already held.
+   * @returns true when a snapshot was taken; false when one is already held or another
+   * application's clipboard could not be read at all.
    * @category Pasteboard
    */
   function saveGeneralPasteboard(): boolean;
 
   /**
    * Writes the saved snapshot back to the general pasteboard and forgets it.
-   * @returns true when a snapshot was written back.
+   * @returns true when a snapshot was written back; false when none is held or the clipboard
+   * could not be taken (the snapshot is then kept).
    * @category Pasteboard
    */
   function restoreGeneralPasteboard(): boolean;
@@ -1293,7 +1297,8 @@ declare namespace VelquarinNative {
   /**
    * Puts an image file's contents on the general pasteboard (png, jpg, jpeg, gif).
    * @param path the image file.
-   * @returns true when written; false for another extension or an unreadable file.
+   * @returns true when written; false (the pasteboard untouched) for another extension, or a
+   * file that is missing, not a regular file, unreadable or larger than 256 MiB.
    * @category Pasteboard
    */
   function writeFileContentsToGeneralPasteboard(path: string): boolean;
@@ -1301,7 +1306,8 @@ declare namespace VelquarinNative {
   /**
    * The strings of one type on the general pasteboard, item by item.
    * @param type a pasteboard type.
-   * @returns the strings; null when they cannot be written as JSON.
+   * @returns the strings (data that is not UTF-8 left out); null when they cannot be written
+   * as JSON.
    * @category Pasteboard
    */
   function getValueOfPasteboardType(type: string): JsonText<string[]> | null;
@@ -1314,9 +1320,11 @@ declare namespace VelquarinNative {
   function doesPasteboardContainImage(): 0 | 1;
 
   /**
-   * Writes the pasteboard's image as "image.jpg" into a directory.
+   * Writes the pasteboard's image (a copied local image file, else image data) as
+   * "image.jpg" into a directory, replacing what was there in one step.
    * @param directory the directory.
-   * @returns the file's path; null when the pasteboard holds no image.
+   * @returns the file's path; null when the pasteboard holds no image, the directory is
+   * empty or the file could not be written.
    * @category Pasteboard
    */
   function imageFromPasteboard(directory: string): string | null;
@@ -1330,19 +1338,21 @@ declare namespace VelquarinNative {
 
   /**
    * Sets the shared find string.
-   * @param findString the new find string.
+   * @param findString the new find string (another value is converted to text); null clears it.
    * @returns nothing.
    * @category Pasteboard
    */
-  function setFindStringToPasteboard(findString: string): void;
+  function setFindStringToPasteboard(findString: string | null): void;
 
   /**
    * Drops files into a window's web view as if the user had dropped them at a point.
    * @param window the window.
-   * @param point where to drop; "x" and "y" may also be numeric strings.
+   * @param point where to drop; "x" and "y" may also be numeric strings (read by their
+   * numeric start); anything else, or a value that is not finite, counts as 0.
    * @param paths absolute file paths.
    * @returns true when the web view accepted the drop; false when it did not, when no web
-   * view was found or a JSON text did not parse; undefined for no window.
+   * view was found, a JSON text did not parse, the point is not an object or the paths are
+   * not an array of strings; undefined for no window.
    * @category Drag and drop
    */
   function dropFiles(window: WindowHandle, point: JsonText<Point>, paths: JsonText<string[]>): boolean | undefined;

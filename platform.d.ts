@@ -41,6 +41,57 @@ declare namespace VelquarinPlatform {
     title: string;
   }
 
+  /** A view of a window's tree, by its number. */
+  type ViewId = number;
+
+  /** A rectangle in points; the origin is the lower-left corner of the superview. */
+  interface Frame {
+    x: number;
+    y: number;
+    width: number;
+    height: number;
+  }
+
+  /** A point in a window, in points from its lower-left corner. */
+  interface DragPoint {
+    x: number;
+    y: number;
+  }
+
+  /** What a user drag carries: file paths, text, or both. */
+  interface DragContents {
+    paths?: string[];
+    text?: string;
+  }
+
+  /** The drag messages a web view's own handlers take. */
+  type DragSelector = "draggingEntered:" | "draggingUpdated:" | "draggingExited:" | "performDragOperation:";
+
+  /** One drag message a web view's own handler received. */
+  interface RecordedDrag {
+    selector: DragSelector;
+    /** The web view. */
+    view: ViewId;
+    /** The drag's window; null for a drag that names none (dropFiles). */
+    window: WindowHandle | null;
+    location: DragPoint;
+    /** The types on the drag pasteboard. */
+    types: string[];
+    /** Its file paths, when it has any. */
+    paths: string[];
+    /** What the web view answered. */
+    answer: number;
+  }
+
+  /**
+   * One pasteboard item: its types in order, each with its data (a string is written as
+   * UTF-8) or null for a type declared without data.
+   */
+  type PasteboardItemData = Record<string, string | Buffer | null>;
+
+  /** A pasteboard: "general" (the desktop clipboard when there is one), "find", "drag", or a name. */
+  type PasteboardName = "general" | "find" | "drag" | string;
+
   /**
    * Observes a notification the module posts, with its user info typed.
    * @param name the notification's name.
@@ -755,6 +806,242 @@ declare namespace VelquarinPlatform {
    * @category Sounds
    */
   function playingSounds(): string[];
+  /**
+   * How a script names an object of the application's scripting model: null for the
+   * application; an element of a container by its unique ID or by its index (a missing
+   * container is the application).
+   */
+  type ScriptReference =
+    | null
+    | { key: string; id: number | bigint; container?: ScriptReference }
+    | { key: string; index: number; container?: ScriptReference };
+
+  /**
+   * A value of the scripting model: text, a boolean, an integer, null for a missing value,
+   * a reference, a list, or (for objects without a reference, such as a signature) a record
+   * of their fields. Records may be given where objects of a plain class are expected.
+   */
+  type ScriptValue = string | boolean | number | bigint | null | ScriptReference | ScriptValue[] | { [key: string]: ScriptValue };
+
+  /**
+   * Makes an object as a script would (make new ... at end of ... with properties): every
+   * property is checked first, then the object is made, its properties set and it is added
+   * through the container's element setter. A refusal throws an Error whose `code` is
+   * "InvalidArgs", "UnknownObject" or "NotAllowed"; a refused make takes no id.
+   * @param className the class ("OutgoingMessage", "Recipient", "Attachment").
+   * @param container the object that gets it; null for the application.
+   * @param key the container's element key ("outgoingMessages", "toRecipients", ...).
+   * @param properties the new object's properties by key.
+   * @returns the new object's reference.
+   * @category Scripting
+   */
+  function scriptMake(className: string, container: ScriptReference, key: string, properties?: { [key: string]: ScriptValue }): ScriptReference;
+
+  /**
+   * Reads a property as a script would.
+   * @param reference the object.
+   * @param key the property's key ("subject", "currentMessageText", ...).
+   * @returns its value; null for a missing one and for write-only properties.
+   * @category Scripting
+   */
+  function scriptGet(reference: ScriptReference, key: string): ScriptValue;
+
+  /**
+   * Sets a property as a script would; element lists are set whole.
+   * @param reference the object.
+   * @param key the property's key.
+   * @param value the new value.
+   * @returns nothing.
+   * @category Scripting
+   */
+  function scriptSet(reference: ScriptReference, key: string, value: ScriptValue): void;
+
+  /**
+   * Deletes an element as a script would: its container's element setter gets the list
+   * without it.
+   * @param reference the element.
+   * @returns nothing.
+   * @category Scripting
+   */
+  function scriptDelete(reference: ScriptReference): void;
+
+  /**
+   * Sends a class command to an object ("compose" to an outgoing message).
+   * @param reference the object.
+   * @param name the command.
+   * @returns the command's result; null for none.
+   * @category Scripting
+   */
+  function scriptCommand(reference: ScriptReference, name: string): ScriptValue;
+
+  /**
+   * Where scripts in other processes reach the application on the session bus.
+   * @returns its unique name (null without a bus or before the connection is up), the
+   *   bundle identifier while this process owns it as its name (null otherwise) and the
+   *   object path.
+   * @category Scripting
+   */
+  function scriptingBusNames(): { unique: string | null; wellKnown: string | null; path: string };
+
+  /**
+   * Replaces a pasteboard's contents, as another application would.
+   * @param name the pasteboard.
+   * @param items the new items.
+   * @returns false when the contents could not be published to the desktop clipboard.
+   * @category Pasteboard
+   */
+  function writePasteboard(name: PasteboardName, items: PasteboardItemData[]): boolean;
+
+  /**
+   * Reads a pasteboard's items with all their data (from another application's clipboard:
+   * every type it offers, each within the time and size limits).
+   * @param name the pasteboard.
+   * @returns the items; null when another application's contents could not be read at all.
+   * @category Pasteboard
+   */
+  function readPasteboard(name: PasteboardName): PasteboardItemData[] | null;
+
+  /**
+   * A pasteboard's types, without reading their data.
+   * @param name the pasteboard.
+   * @returns the types of every item, first appearance first.
+   * @category Pasteboard
+   */
+  function pasteboardTypes(name: PasteboardName): string[];
+
+  /**
+   * Makes a pasteboard with a name no other has.
+   * @returns its name.
+   * @category Pasteboard
+   */
+  function uniquePasteboard(): string;
+
+  /**
+   * Forgets a named pasteboard; the general, find and drag pasteboards stay.
+   * @param name the pasteboard.
+   * @returns false when there was none of that name.
+   * @category Pasteboard
+   */
+  function releasePasteboard(name: string): boolean;
+
+  /**
+   * Where the general pasteboard lives.
+   * @returns "x11" for the desktop clipboard, "memory" for this process only.
+   * @category Pasteboard
+   */
+  function pasteboardBackend(): "x11" | "memory";
+
+  /**
+   * Sets the largest data read from another application's clipboard for one type.
+   * @param bytes the limit (64 MiB at start).
+   * @returns nothing.
+   * @category Pasteboard
+   */
+  function setPasteboardReadLimit(bytes: number): void;
+
+  /**
+   * A window's content view, made on first use (800 x 600 points).
+   * @param window the window.
+   * @returns its id; null when the handle designates no window.
+   * @category Views and drags
+   */
+  function contentView(window: WindowHandle): ViewId | null;
+
+  /**
+   * Adds a view of a class (the host framework's web view is "WebContentsViewCocoa", its
+   * container "BRYInspectableWebContentsView").
+   * @param parent the superview.
+   * @param className the view's class.
+   * @param frame its frame in the superview.
+   * @returns its id; null when there is no such parent.
+   * @category Views and drags
+   */
+  function addView(parent: ViewId, className: string, frame?: Frame): ViewId | null;
+
+  /**
+   * Moves and resizes a view.
+   * @param view the view.
+   * @param frame its new frame.
+   * @returns false when there is no such view.
+   * @category Views and drags
+   */
+  function setViewFrame(view: ViewId, frame: Frame): boolean;
+
+  /**
+   * Moves a view into another superview.
+   * @param view the view.
+   * @param parent the new superview.
+   * @returns false when either is missing or the move would put a view inside itself.
+   * @category Views and drags
+   */
+  function moveView(view: ViewId, parent: ViewId): boolean;
+
+  /**
+   * Makes a view of the window (or the window itself, with null) its first responder.
+   * @param window the window.
+   * @param view the view, or null.
+   * @returns false for no window or a view of another window.
+   * @category Views and drags
+   */
+  function setFirstResponder(window: WindowHandle, view: ViewId | null): boolean;
+
+  /**
+   * Starts dragging files or text from another application into a window (ending a drag in
+   * progress first): the deepest view under the point that takes drags gets it.
+   * @param window the window.
+   * @param contents what is dragged.
+   * @param point where the pointer enters.
+   * @returns the view's answer to draggingEntered: (1 for copy), 0 when no view takes it.
+   * @category Views and drags
+   */
+  function beginDrag(window: WindowHandle, contents: DragContents, point: DragPoint): number;
+
+  /**
+   * Moves the drag in progress.
+   * @param point the new location.
+   * @returns the answer to draggingUpdated:; null when no drag is in progress.
+   * @category Views and drags
+   */
+  function moveDrag(point: DragPoint): number | null;
+
+  /**
+   * Drops the drag in progress.
+   * @returns the answer to performDragOperation: (non-zero: accepted); null when no drag is in progress.
+   * @category Views and drags
+   */
+  function dropDrag(): number | null;
+
+  /**
+   * Takes the drag in progress away.
+   * @returns the answer to draggingExited:; null when no drag is in progress.
+   * @category Views and drags
+   */
+  function cancelDrag(): number | null;
+
+  /**
+   * The drag messages the web views' own handlers received since the last call.
+   * @returns them, oldest first.
+   * @category Views and drags
+   */
+  function takeWebViewDrags(): RecordedDrag[];
+
+  /**
+   * Sets what the web views answer to one drag message from now on (1 to all but
+   * draggingExited:, which answers 0, at start).
+   * @param selector the message.
+   * @param answer the answer.
+   * @returns nothing.
+   * @category Views and drags
+   */
+  function setWebViewDragAnswer(selector: DragSelector, answer: number): void;
+
+  /**
+   * Declares the host framework's web view classes in a process started without them
+   * (VELQUARIN_WEB_VIEW_CLASSES=absent).
+   * @returns nothing.
+   * @category Views and drags
+   */
+  function declareWebViewClasses(): void;
 }
 
 export = VelquarinPlatform;

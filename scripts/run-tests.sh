@@ -18,6 +18,9 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export TMPDIR="$sandbox/tmp"
 export VELQUARIN_BUILD_DIR="$PWD/$BUILD_DIR"
 export VELQUARIN_TEST_SANDBOX="$sandbox"
+# No test reaches the developer's display or clipboard: those that need one get the private
+# Xvfb of scripts/test-services/15-xvfb.sh explicitly.
+unset DISPLAY WAYLAND_DISPLAY
 
 if command -v dbus-run-session >/dev/null 2>&1; then
   dbus-run-session -- bash scripts/test-session.sh

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "windows/View.h"
 
 namespace velquarin::platform {
 
@@ -18,11 +21,21 @@ class Window {
   std::string title;
   bool visible = true;
 
+  // The root of the window's views (class "NSView", 800 x 600 points until set), made on
+  // first use.
+  std::shared_ptr<View> contentView();
+  // The view keyboard events go to first; null when it is the window itself.
+  std::shared_ptr<View> firstResponder() const { return firstResponder_.lock(); }
+  // A view of this window's tree, or null for the window; false for a view of another tree.
+  bool makeFirstResponder(const std::shared_ptr<View>& view);
+
  private:
   friend class WindowRegistry;
   std::uint64_t handle_;
   std::string className_;
   bool open_ = true;
+  std::shared_ptr<View> contentView_;
+  std::weak_ptr<View> firstResponder_;
 };
 
 }  // namespace velquarin::platform

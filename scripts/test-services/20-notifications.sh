@@ -29,18 +29,21 @@ velquarin_start_notification_server() {
     return 0
   fi
 
-  # A display number nobody uses: Xvfb picks one and writes it to the descriptor it is given.
-  local display_file="${TMPDIR:-/tmp}/xvfb.display"
-  : >"$display_file"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$xlog" 2>&1 &
-  xpid=$!
-  CLEANUP+=("kill $xpid 2>/dev/null; wait $xpid 2>/dev/null")
-  display=""
-  for ((i = 0; i < 100; i++)); do
-    display=$(tr -dc '0-9' <"$display_file")
-    [ -n "$display" ] && break
-    sleep 0.1
-  done
+  # The run's shared display (15-xvfb.sh) when there is one; else a display of its own, on a
+  # number nobody uses: Xvfb picks one and writes it to the descriptor it is given.
+  display="${VELQUARIN_TEST_DISPLAY#:}"
+  if [ -z "$display" ]; then
+    local display_file="${TMPDIR:-/tmp}/xvfb.display"
+    : >"$display_file"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$xlog" 2>&1 &
+    xpid=$!
+    CLEANUP+=("kill $xpid 2>/dev/null; wait $xpid 2>/dev/null")
+    for ((i = 0; i < 100; i++)); do
+      display=$(tr -dc '0-9' <"$display_file")
+      [ -n "$display" ] && break
+      sleep 0.1
+    done
+  fi
   if [ -z "$display" ]; then
     echo "notifications: Xvfb did not start:" >&2
     cat "$xlog" >&2
