@@ -727,6 +727,42 @@ declare namespace VelquarinPlatform {
    */
   function launchDesktopAction(desktopFile: string, action: string): boolean;
 
+  /** What a service handler of the application answered. */
+  interface ServiceOutcome {
+    /** Whether the application has a handler of that name. */
+    handled: boolean;
+    /** The error text shown to the user; null when the service ran. */
+    error: string | null;
+  }
+
+  /**
+   * Picks one of the application's services as the desktop would: the handler runs on the
+   * named pasteboard. Write the selection first ({@link writePasteboard}), read what the
+   * handler left afterwards ({@link readPasteboard}).
+   * @param message the handler's name: "searchSelection", "mailSelection", "mailDocument" or "mailTo".
+   * @param pasteboard the pasteboard's name (a {@link uniquePasteboard}).
+   * @returns whether it was handled, and its error text.
+   * @category Main menu and dock
+   */
+  function invokeService(message: string, pasteboard: string): ServiceOutcome;
+
+  /**
+   * Registers another application's service under the title the Services menu would list
+   * it with, for the module's `performService`.
+   * @param title the service's title.
+   * @param service called with the name of the pasteboard it is handed; null removes it.
+   * @returns nothing.
+   * @category Main menu and dock
+   */
+  function registerService(title: string, service: ((pasteboard: string) => void) | null): void;
+
+  /**
+   * How many named pasteboards exist, the standard ones included once made.
+   * @returns the count.
+   * @category Main menu and dock
+   */
+  function namedPasteboardCount(): number;
+
   /** A notification as the user-notification centre holds it. */
   interface UserNotificationInfo {
     /** The key the host and the module find it by. */

@@ -2,6 +2,7 @@
 // step) and the setter of its callback. Its lines belong to the module's entry.
 
 #include "Exports.h"
+#include "Services/ZqServicesBus.h"
 #include "Services/ZqServicesProvider.h"
 #include "Utilities/ZqCallbackSlot.h"
 #include "Utilities/ZqConvert.h"
@@ -33,6 +34,11 @@ const ZqStartupStep observeSearch(10, "search service observer", [](Napi::Env) {
   NotificationCenter::defaultCenter().addObserver(kZqServiceProviderSearchNotification, nullptr,
                                                   NotificationCenter::Delivery::MainQueue,
                                                   searchRequested);
+});
+
+const ZqStartupStep servicesProvider(12, "services provider", [](Napi::Env) {
+  ZqRegisterServicesProvider();
+  ZqPublishServicesOnBus();
 });
 
 }  // namespace
