@@ -106,7 +106,8 @@ declare namespace VelquarinPlatform {
     options?: CenterOptions,
   ): ObserverId;
   /**
-   * Observes other notifications by name, or every notification with null.
+   * Observes other notifications by name, or every notification with null. Integers in the
+   * user info beyond 2^53 arrive as bigints, so no digit is lost.
    * @param name the notification's name; null for every name.
    * @param observer called for each post.
    * @param options which centre.
@@ -144,7 +145,8 @@ declare namespace VelquarinPlatform {
    * Posts another notification as the rest of the desktop would; observers on the main
    * thread run before it returns.
    * @param name the notification's name.
-   * @param userInfo plain data; a value that is not an object posts none.
+   * @param userInfo plain data (bigints for integers beyond 2^53); a value that is not an
+   *   object posts none.
    * @param options which centre, and the notification's object.
    * @returns nothing.
    * @category Notifications

@@ -1,6 +1,6 @@
 // Property lists as preferences, defaults and the previous version's preferences read them:
 // XML or binary bytes to a value, to JSON and to the migration's JSON form; a value that was
-// read is written as XML and reads back as the same value.
+// read is written as XML or binary and reads back as the same value.
 
 #include <cmath>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "Migration/ZqMigration.h"
 #include "plist/PlistNesting.h"
 #include "plist/PlistValue.h"
+#include "plist/PlistWriter.h"
 #include "plist/PropertyList.h"
 
 namespace {
@@ -64,16 +65,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!value) return 0;
   (void)ZqJSONFromPlistValue(*value);
 
-  // Written as XML, a value reads back as itself once libplist's lossy spots (date
-  // fractions, reals as text) have been through one round.
-  const std::string xml = velquarin::platform::plistValueToXml(*value);
-  ZQ_FUZZ_CHECK(!xml.empty(), "");
-  ZQ_FUZZ_CHECK(velquarin::platform::propertyListNestingWithin(xml), xml);
-  const auto once = velquarin::platform::parsePlistValue(xml);
-  ZQ_FUZZ_CHECK(once.has_value(), xml);
-  const std::string xmlAgain = velquarin::platform::plistValueToXml(*once);
-  const auto twice = velquarin::platform::parsePlistValue(xmlAgain);
-  ZQ_FUZZ_CHECK(twice.has_value(), xmlAgain);
-  ZQ_FUZZ_CHECK(same(*once, *twice), xml + "\n----\n" + xmlAgain);
+  // Written in either form, a value reads back as itself once it has been through one round
+  // (XML keeps whole seconds of dates; text becomes valid UTF-8).
+  using velquarin::platform::PlistFormat;
+  for (const auto format : {PlistFormat::Xml, PlistFormat::Binary}) {
+    const std::string first = velquarin::platform::writePlistValue(*value, format);
+    ZQ_FUZZ_CHECK(velquarin::platform::propertyListNestingWithin(first), first);
+    const auto once = velquarin::platform::parsePlistValue(first);
+    ZQ_FUZZ_CHECK(once.has_value(), first);
+    const std::string again = velquarin::platform::writePlistValue(*once, format);
+    const auto twice = velquarin::platform::parsePlistValue(again);
+    ZQ_FUZZ_CHECK(twice.has_value(), again);
+    ZQ_FUZZ_CHECK(same(*once, *twice), first + "\n----\n" + again);
+  }
   return 0;
 }

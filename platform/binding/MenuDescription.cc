@@ -1,7 +1,6 @@
 #include "binding/MenuDescription.h"
 
-#include <cmath>
-
+#include "JsonValue.h"
 #include "images/ImageTypes.h"
 
 namespace velquarin::binding {
@@ -13,7 +12,6 @@ using platform::Menu;
 using platform::MenuItem;
 
 namespace {
-constexpr double kMaxSafeInteger = 9007199254740991.0;
 constexpr int kMaxDepth = 64;
 }  // namespace
 
@@ -25,46 +23,6 @@ Napi::Value pngOf(Napi::Env env, const std::shared_ptr<Image>& image) {
 }
 
 namespace {
-
-// A represented object as the host sees it; integers beyond 2^53 become bigints so that no
-// digit is lost.
-Napi::Value toHost(Napi::Env env, const nlohmann::json& value, int depth = 0) {
-  if (depth > kMaxDepth) return env.Null();
-  switch (value.type()) {
-    case nlohmann::json::value_t::object: {
-      auto object = Napi::Object::New(env);
-      for (const auto& [key, item] : value.items()) object.Set(key, toHost(env, item, depth + 1));
-      return object;
-    }
-    case nlohmann::json::value_t::array: {
-      auto array = Napi::Array::New(env, value.size());
-      for (std::size_t i = 0; i < value.size(); ++i) {
-        array.Set(static_cast<uint32_t>(i), toHost(env, value[i], depth + 1));
-      }
-      return array;
-    }
-    case nlohmann::json::value_t::string:
-      return Napi::String::New(env, value.get_ref<const std::string&>());
-    case nlohmann::json::value_t::boolean:
-      return Napi::Boolean::New(env, value.get<bool>());
-    case nlohmann::json::value_t::number_integer: {
-      const auto number = value.get<std::int64_t>();
-      if (std::fabs(static_cast<double>(number)) > kMaxSafeInteger) {
-        return Napi::BigInt::New(env, number);
-      }
-      return Napi::Number::New(env, static_cast<double>(number));
-    }
-    case nlohmann::json::value_t::number_unsigned: {
-      const auto number = value.get<std::uint64_t>();
-      if (static_cast<double>(number) > kMaxSafeInteger) return Napi::BigInt::New(env, number);
-      return Napi::Number::New(env, static_cast<double>(number));
-    }
-    case nlohmann::json::value_t::number_float:
-      return Napi::Number::New(env, value.get<double>());
-    default:
-      return env.Null();
-  }
-}
 
 Napi::Object describeItem(Napi::Env env, const MenuItem& item, int depth) {
   auto result = Napi::Object::New(env);
@@ -84,7 +42,7 @@ Napi::Object describeItem(Napi::Env env, const MenuItem& item, int depth) {
   result.Set("hidden", item.isHidden());
   result.Set("tag", static_cast<double>(item.tag()));
   result.Set("image", pngOf(env, item.image()));
-  result.Set("representedObject", toHost(env, item.representedObject()));
+  result.Set("representedObject", node::jsonToJs(env, item.representedObject()));
   result.Set("submenu", item.submenu() && depth < kMaxDepth
                             ? describeMenu(env, *item.submenu(), depth + 1)
                             : env.Null());

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "JsonValue.h"
 #include "binding/BindingRegistry.h"
 #include "defaults/UserDefaults.h"
 
@@ -84,7 +85,7 @@ std::optional<PlistValue> toPlist(Napi::Env env, Napi::Value value, int depth,
   if (isDate(env, value)) {
     double milliseconds = 0;
     napi_get_date_value(env, value, &milliseconds);
-    return PlistValue(PlistDate{milliseconds / 1000});
+    return PlistValue(PlistDate::fromUnixSeconds(milliseconds / 1000));
   }
   if (value.IsArray()) {
     auto array = value.As<Napi::Array>();
@@ -122,13 +123,9 @@ Napi::Value toHost(Napi::Env env, const PlistValue& value) {
   switch (value.type()) {
     case PlistValue::Type::Boolean:
       return Napi::Boolean::New(env, *value.asBoolean());
-    case PlistValue::Type::Integer: {
-      const auto integer = *value.asInteger();
-      if (integer >= -9007199254740991LL && integer <= 9007199254740991LL) {
-        return Napi::Number::New(env, static_cast<double>(integer));
-      }
-      return Napi::BigInt::New(env, integer);
-    }
+    case PlistValue::Type::Integer:
+      if (auto big = value.asUnsignedInteger()) return node::integerToJs(env, *big);
+      return node::integerToJs(env, *value.asInteger());
     case PlistValue::Type::Real:
       return Napi::Number::New(env, *value.asReal());
     case PlistValue::Type::String:
@@ -139,7 +136,7 @@ Napi::Value toHost(Napi::Env env, const PlistValue& value) {
     }
     case PlistValue::Type::Date: {
       napi_value date = nullptr;
-      napi_create_date(env, value.asDate()->seconds * 1000, &date);
+      napi_create_date(env, value.asDate()->unixSeconds() * 1000, &date);
       return Napi::Value(env, date);
     }
     case PlistValue::Type::Array: {

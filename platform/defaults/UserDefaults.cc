@@ -20,6 +20,7 @@
 #include "files/Directories.h"
 #include "files/FileDescriptor.h"
 #include "notificationcenter/NotificationCenter.h"
+#include "plist/PlistWriter.h"
 #include "runloop/MainQueue.h"
 
 namespace velquarin::platform {
@@ -312,7 +313,7 @@ void UserDefaults::refreshLocked(Log& log, bool lockHeld) {
 
 void UserDefaults::loadLocked(const std::string& bytes, const FileSignature& signature, Log& log,
                               bool lockHeld) {
-  auto parsed = bytes.empty() ? std::nullopt : parsePlistValue(bytes);
+  auto parsed = bytes.empty() ? std::nullopt : parsePlistValue(bytes, &format_);
   if (parsed && parsed->asDictionary()) {
     values_ = std::move(*parsed->asDictionary());
     applyPendingLocked();
@@ -389,9 +390,7 @@ bool UserDefaults::flushLocked(Log& log) {
                                                 " cannot be read, so it is not written over."});
     return false;
   }
-  const std::string xml = plistNodeToXml(plistNodeFromDictionary(values_).get());
-  std::string error =
-      xml.empty() ? "the values cannot be written as a property list" : writeAtomically(path_, xml);
+  std::string error = writeAtomically(path_, writePlistValue(PlistValue(values_), format_));
   if (!error.empty()) {
     log.push_back(
         {DefaultsLogLevel::Error, "Cannot write the defaults file " + path_ + ": " + error + "."});

@@ -133,6 +133,8 @@ class UserDefaults : public std::enable_shared_from_this<UserDefaults> {
   PlistDictionary values_;  // the file's dictionary with the pending changes on top
   std::map<std::string, std::optional<PlistValue>> pending_;  // nullopt: removed
   DiskState diskState_ = DiskState::Unknown;
+  // The form of the file as read, kept when it is written again.
+  PlistFormat format_ = PlistFormat::Xml;
   std::optional<FileSignature> loaded_;  // the file the values came from
   bool saveScheduled_ = false;
 };

@@ -4,16 +4,19 @@
 #include <spdlog/details/thread_pool.h>
 #include <spdlog/pattern_formatter.h>
 #include <spdlog/sinks/dist_sink.h>
-#include <spdlog/sinks/stdout_color_sinks.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <thread>
 #include <unordered_set>
 
+#include "logging/ConsoleSink.h"
 #include "logging/RollingFileSink.h"
 
 namespace velquarin::platform {
@@ -21,6 +24,10 @@ namespace {
 
 constexpr std::size_t kQueueSize = 8192;
 constexpr auto kBlock = spdlog::async_overflow_policy::block;
+constexpr auto kNoWait = spdlog::async_overflow_policy::overrun_oldest;
+// How long a thread that logs waits for room in a full queue (a slow disk) before its line
+// is dropped.
+constexpr auto kFullQueueWait = std::chrono::milliseconds(500);
 
 // Set on the logging thread: a line logged from there (by a logger) would wait for itself.
 thread_local bool onLoggingThread = false;
@@ -163,7 +170,7 @@ struct Backend {
       onLoggingThread = true;
       ::prctl(PR_SET_NAME, "velquarin-log");
     });
-    auto console = std::make_shared<spdlog::sinks::stderr_color_sink_mt>();
+    auto console = std::make_shared<ConsoleSink>(STDERR_FILENO);
     console->set_formatter(recordFormatter());
     loggers = std::make_shared<spdlog::sinks::dist_sink_mt>();
     loggers->add_sink(console);
@@ -178,10 +185,12 @@ struct Backend {
     });
   }
 
-  // Posts one record, or one flush request when `message` is null; waits when asked to.
+  // Posts one record, or one flush request when `message` is null; waits for it to be
+  // written when asked to. False when the line was dropped or the wait timed out.
   bool post(const spdlog::details::log_msg* message, bool wait, double timeoutSeconds) {
+    if (!waitForRoom()) return false;
     if (!wait) {
-      pool->post_log(spdlog::details::async_logger_ptr(logger), *message, kBlock);
+      pool->post_log(spdlog::details::async_logger_ptr(logger), *message, kNoWait);
       return true;
     }
     std::uint64_t ticket;
@@ -189,13 +198,29 @@ struct Backend {
       std::lock_guard lock(ticketMutex);
       ticket = ++tickets;
       if (message) {
-        pool->post_log(spdlog::details::async_logger_ptr(logger), *message, kBlock);
+        pool->post_log(spdlog::details::async_logger_ptr(logger), *message, kNoWait);
       } else {
-        pool->post_flush(spdlog::details::async_logger_ptr(logger), kBlock);
+        pool->post_flush(spdlog::details::async_logger_ptr(logger), kNoWait);
       }
     }
     return barrier->waitFor(ticket, timeoutSeconds);
   }
+
+  // The queue is never waited on without a limit: posts overrun the oldest entry rather than
+  // block, and only after a bounded wait for room, so that happens only in a race.
+  bool waitForRoom() {
+    const auto deadline = std::chrono::steady_clock::now() + kFullQueueWait;
+    while (pool->queue_size() >= kQueueSize) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        droppedForFullQueue.fetch_add(1, std::memory_order_relaxed);
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+
+  std::atomic<std::uint64_t> droppedForFullQueue{0};
 };
 
 Backend& backend() {
@@ -318,7 +343,11 @@ void Log::write(LogLevel level, const Site& site, std::string_view text) {
       spdlog::string_view_t(thread.data(), thread.size()), spdlogLevel(level),
       spdlog::string_view_t(text.data(), text.size()));
   try {
-    logging.post(&message, level == LogLevel::Error, 2);
+    if (!logging.post(&message, level == LogLevel::Error, 2)) return;
+    if (const auto dropped = logging.droppedForFullQueue.exchange(0); dropped > 0) {
+      write(LogLevel::Warning, Site{"logging/Log", "write", __LINE__},
+            std::to_string(dropped) + " lines dropped while the log queue was full");
+    }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "Velquarin logging: %s\n", error.what());
   }

@@ -68,6 +68,22 @@ std::optional<std::string> keyValue(GKeyFile* file, const char* key) {
   return std::string(value.get());
 }
 
+// A boolean key; `fallback` when it is missing or not a boolean.
+bool keyBoolean(GKeyFile* file, const char* key, bool fallback) {
+  GError* error = nullptr;
+  const gboolean value = g_key_file_get_boolean(file, kGroup, key, &error);
+  if (error) {
+    g_error_free(error);
+    return fallback;
+  }
+  return value;
+}
+
+// Whether the session starts the entry: the user can switch it off without removing it.
+bool startsAtLogin(GKeyFile* file) {
+  return !keyBoolean(file, "Hidden", false) && keyBoolean(file, "X-GNOME-Autostart-enabled", true);
+}
+
 std::string safeFileStem(const std::string& stem) {
   std::string result;
   for (char c : stem) {
@@ -123,13 +139,6 @@ std::optional<LoginItems> LoginItems::openSessionList() {
   return LoginItems(*folder);
 }
 
-std::optional<std::string> LoginItems::currentExecutable() {
-  std::error_code error;
-  auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error || path.empty()) return std::nullopt;
-  return path.string();
-}
-
 std::vector<LoginItem> LoginItems::snapshot() const {
   struct Found {
     LoginItem item;
@@ -155,7 +164,7 @@ std::vector<LoginItem> LoginItems::snapshot() const {
       continue;
     }
     if (!g_key_file_has_group(keys.get(), kGroup)) continue;
-    LoginItem item{file, keyValue(keys.get(), "Name"), std::nullopt};
+    LoginItem item{file, keyValue(keys.get(), "Name"), std::nullopt, startsAtLogin(keys.get())};
     if (auto location = keyValue(keys.get(), kLoginItemBundleKey); location && !location->empty()) {
       auto canonical = std::filesystem::canonical(*location, error);
       if (!error) item.location = canonical.string();
@@ -193,8 +202,8 @@ std::string LoginItems::insertFirst(const LoginItemEntry& entry) const {
     if (!exec.empty()) exec += ' ';
     exec += quoteExecArgument(argument);
   }
-  if (!isUtf8(entry.location) || !isUtf8(entry.name)) {
-    return "the bundle location or name is not UTF-8 text";
+  if (!isUtf8(entry.location) || !isUtf8(entry.name) || !isUtf8(entry.workingDirectory)) {
+    return "the bundle location, name or working folder is not UTF-8 text";
   }
 
   KeyFilePtr keys(g_key_file_new());
@@ -202,6 +211,9 @@ std::string LoginItems::insertFirst(const LoginItemEntry& entry) const {
   g_key_file_set_string(keys.get(), kGroup, "Version", "1.0");
   g_key_file_set_string(keys.get(), kGroup, "Name", entry.name.c_str());
   g_key_file_set_string(keys.get(), kGroup, "Exec", exec.c_str());
+  if (!entry.workingDirectory.empty()) {
+    g_key_file_set_string(keys.get(), kGroup, "Path", entry.workingDirectory.c_str());
+  }
   g_key_file_set_string(keys.get(), kGroup, kLoginItemBundleKey, entry.location.c_str());
   gsize length = 0;
   GCharPtr data(g_key_file_to_data(keys.get(), &length, nullptr));

@@ -16,14 +16,18 @@ struct LoginItem {
   // The bundle the entry identifies, resolved to a canonical path; nullopt when the entry
   // names none or the bundle no longer exists.
   std::optional<std::string> location;
+  // false when the user switched the entry off (Hidden=true or
+  // X-GNOME-Autostart-enabled=false): the session does not start it.
+  bool enabled = true;
 };
 
 // What a new item holds.
 struct LoginItemEntry {
-  std::string location;              // the bundle it identifies
-  std::string name;                  // its display name
-  std::vector<std::string> command;  // what it starts, program first
-  std::string fileStem;              // its file's name before ".desktop" (made safe)
+  std::string location;               // the bundle it identifies
+  std::string name;                   // its display name
+  std::vector<std::string> command;   // what it starts, program first
+  std::string fileStem;               // its file's name before ".desktop" (made safe)
+  std::string workingDirectory = {};  // where it starts (relative arguments); none when empty
 };
 
 // The user's session login items: the desktop entries of $XDG_CONFIG_HOME/autostart (else
@@ -36,8 +40,6 @@ class LoginItems {
   // exists but cannot be read. A missing folder is an empty list, created on first insert.
   static std::optional<LoginItems> openSessionList();
   static std::optional<std::string> sessionFolder();
-  // The program this process runs (what a login item must start to start the host again).
-  static std::optional<std::string> currentExecutable();
 
   explicit LoginItems(std::string folder) : folder_(std::move(folder)) {}
   const std::string& folder() const { return folder_; }

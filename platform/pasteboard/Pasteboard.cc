@@ -8,6 +8,7 @@
 #include "logging/Log.h"
 #include "pasteboard/ClipboardConversion.h"
 #include "pasteboard/PasteboardTypes.h"
+#include "plist/PlistWriter.h"
 
 namespace velquarin::platform {
 namespace {
@@ -177,7 +178,7 @@ bool Pasteboard::setString(std::string_view text, std::string_view type) {
 }
 
 bool Pasteboard::setPropertyList(const PlistValue& value, std::string_view type) {
-  return setString(plistValueToXml(value), type);
+  return setString(writePlistValue(value, PlistFormat::Xml), type);
 }
 
 // Swaps in new contents and publishes them; on failure the old contents stay.

@@ -3,18 +3,120 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "plist/PlistNesting.h"
 
 namespace velquarin::platform {
 namespace {
 
-// Property-list dates count from 2001-01-01 UTC.
-constexpr double kReferenceDateOffset = 978307200;
+// libplist 2.2 holds dates with 64-bit seconds and integers with their sign, but hands them
+// out as 32-bit seconds and bare 64 bits: what it holds is read back through its binary
+// writer. Its binary reader cuts a date to whole microseconds, so the exact dates of a
+// binary list are read from the bytes and found again by that cut form.
+struct ReadContext {
+  std::unordered_map<std::uint64_t, double> binaryDates;  // cut form's bits -> exact date
+};
 
-std::optional<PlistValue> fromNode(plist_t node, std::size_t depth);
+std::optional<std::uint64_t> bigEndian(std::string_view bytes, std::size_t at, std::size_t width) {
+  if (at > bytes.size() || bytes.size() - at < width) return std::nullopt;
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < width; ++i) {
+    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  }
+  return value;
+}
 
-std::optional<PlistValue> dictionaryFromNode(plist_t node, std::size_t depth) {
+double doubleFromBits(std::uint64_t bits) {
+  double value = 0;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// The binary form of a copy of `node` alone: its one object starts at byte 8.
+std::string alone(plist_t node) {
+  PlistPtr copy(plist_copy(node));
+  char* bytes = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(copy.get(), &bytes, &length);
+  std::string result(bytes ? bytes : "", bytes ? length : 0);
+  if (bytes) plist_to_bin_free(bytes);
+  return result;
+}
+
+std::uint64_t bitsOf(double value) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// A date as libplist's binary reader keeps it (seconds and microseconds, each cut towards
+// zero) and its writer gives it back.
+double cutAsLibplist(double date) {
+  const long seconds = static_cast<long>(date);
+  const long micro = static_cast<long>((date - static_cast<double>(seconds)) * 1000000);
+  return static_cast<double>(seconds) + static_cast<double>(micro) / 1000000;
+}
+
+PlistDate dateOf(plist_t node, const ReadContext& context) {
+  const std::string bytes = alone(node);
+  const auto bits = bigEndian(bytes, 9, 8);
+  if (bytes.size() > 8 && static_cast<unsigned char>(bytes[8]) == 0x33 && bits) {
+    if (auto exact = context.binaryDates.find(*bits); exact != context.binaryDates.end()) {
+      return PlistDate{exact->second};
+    }
+    return PlistDate{doubleFromBits(*bits)};
+  }
+  int32_t sec = 0;
+  int32_t usec = 0;
+  plist_get_date_val(node, &sec, &usec);
+  return PlistDate{sec + usec / 1e6};
+}
+
+PlistValue integerOf(plist_t node) {
+  uint64_t value = 0;
+  plist_get_uint_val(node, &value);
+  // With the top bit set the 64 bits are a negative number or an unsigned one above the
+  // signed range; libplist writes the latter as a 16-byte integer.
+  if (value > static_cast<uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+    const std::string bytes = alone(node);
+    if (bytes.size() > 8 && static_cast<unsigned char>(bytes[8]) == 0x14) return PlistValue(value);
+  }
+  return PlistValue(static_cast<std::int64_t>(value));
+}
+
+// The dates of a binary list (objects 0x33: an 8-byte real), by their cut form.
+std::unordered_map<std::uint64_t, double> binaryDates(const std::string& bytes) {
+  std::unordered_map<std::uint64_t, double> dates;
+  constexpr std::size_t kTrailer = 32;
+  if (bytes.size() < 8 + kTrailer) return dates;
+  const std::size_t trailer = bytes.size() - kTrailer;
+  const std::size_t offsetSize = static_cast<unsigned char>(bytes[trailer + 6]);
+  const auto objects = bigEndian(bytes, trailer + 8, 8);
+  const auto table = bigEndian(bytes, trailer + 24, 8);
+  if (offsetSize < 1 || offsetSize > 8 || !objects || !table || *table >= trailer ||
+      (trailer - *table) / offsetSize < *objects) {
+    return dates;
+  }
+  for (std::uint64_t index = 0; index < *objects; ++index) {
+    const auto offset = bigEndian(bytes, *table + index * offsetSize, offsetSize);
+    if (!offset || *offset < 8 || *offset >= *table) continue;
+    if (static_cast<unsigned char>(bytes[*offset]) != 0x33) continue;
+    if (const auto bits = bigEndian(bytes, *offset + 1, 8)) {
+      const double date = doubleFromBits(*bits);
+      if (std::isfinite(date) && std::fabs(date) < 9e18) dates[bitsOf(cutAsLibplist(date))] = date;
+    }
+  }
+  return dates;
+}
+
+std::optional<PlistValue> fromNode(plist_t node, std::size_t depth, const ReadContext& context);
+
+std::optional<PlistValue> dictionaryFromNode(plist_t node, std::size_t depth,
+                                             const ReadContext& context) {
   PlistDictionary result;
   plist_dict_iter iter = nullptr;
   plist_dict_new_iter(node, &iter);
@@ -24,7 +126,7 @@ std::optional<PlistValue> dictionaryFromNode(plist_t node, std::size_t depth) {
     plist_t item = nullptr;
     plist_dict_next_item(node, iter, &key, &item);
     if (!key) break;
-    auto value = fromNode(item, depth + 1);
+    auto value = fromNode(item, depth + 1, context);
     if (value) result.insert_or_assign(key, std::move(*value));
     std::free(key);
   }
@@ -32,7 +134,7 @@ std::optional<PlistValue> dictionaryFromNode(plist_t node, std::size_t depth) {
   return result;
 }
 
-std::optional<PlistValue> fromNode(plist_t node, std::size_t depth) {
+std::optional<PlistValue> fromNode(plist_t node, std::size_t depth, const ReadContext& context) {
   if (!node || depth > kMaxPropertyListNesting) return std::nullopt;
   switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
@@ -40,12 +142,8 @@ std::optional<PlistValue> fromNode(plist_t node, std::size_t depth) {
       plist_get_bool_val(node, &value);
       return PlistValue(value != 0);
     }
-    case PLIST_UINT: {
-      uint64_t value = 0;
-      plist_get_uint_val(node, &value);
-      // libplist keeps every integer in 64 unsigned bits; negative ones are two's complement.
-      return PlistValue(static_cast<std::int64_t>(value));
-    }
+    case PLIST_UINT:
+      return integerOf(node);
     case PLIST_REAL: {
       double value = 0;
       plist_get_real_val(node, &value);
@@ -67,80 +165,24 @@ std::optional<PlistValue> fromNode(plist_t node, std::size_t depth) {
       std::free(bytes);
       return PlistValue(std::move(data));
     }
-    case PLIST_DATE: {
-      int32_t sec = 0;
-      int32_t usec = 0;
-      plist_get_date_val(node, &sec, &usec);
-      return PlistValue(PlistDate{kReferenceDateOffset + sec + usec / 1e6});
-    }
+    case PLIST_DATE:
+      return PlistValue(dateOf(node, context));
     case PLIST_ARRAY: {
       PlistArray result;
       const uint32_t count = plist_array_get_size(node);
       result.reserve(count);
       for (uint32_t i = 0; i < count; ++i) {
-        if (auto item = fromNode(plist_array_get_item(node, i), depth + 1)) {
+        if (auto item = fromNode(plist_array_get_item(node, i), depth + 1, context)) {
           result.push_back(std::move(*item));
         }
       }
       return PlistValue(std::move(result));
     }
     case PLIST_DICT:
-      return dictionaryFromNode(node, depth);
+      return dictionaryFromNode(node, depth, context);
     default:
       return std::nullopt;
   }
-}
-
-plist_t dateNode(const PlistDate& date) {
-  double since2001 = date.seconds - kReferenceDateOffset;
-  if (!std::isfinite(since2001)) since2001 = 0;
-  double whole = std::floor(since2001);
-  double micro = std::round((since2001 - whole) * 1e6);
-  if (micro >= 1e6) {
-    whole += 1;
-    micro = 0;
-  }
-  // libplist holds 32-bit seconds: 1933 to 2069.
-  constexpr double kMin = std::numeric_limits<int32_t>::min();
-  constexpr double kMax = std::numeric_limits<int32_t>::max();
-  if (whole < kMin) whole = kMin, micro = 0;
-  if (whole > kMax) whole = kMax, micro = 0;
-  return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(micro));
-}
-
-plist_t dictionaryNode(const PlistDictionary& dictionary);
-
-plist_t toNode(const PlistValue& value) {
-  switch (value.type()) {
-    case PlistValue::Type::Boolean:
-      return plist_new_bool(*value.asBoolean() ? 1 : 0);
-    case PlistValue::Type::Integer:
-      return plist_new_uint(static_cast<uint64_t>(*value.asInteger()));
-    case PlistValue::Type::Real:
-      return plist_new_real(*value.asReal());
-    case PlistValue::Type::String:
-      return plist_new_string(value.asString()->c_str());
-    case PlistValue::Type::Data: {
-      const auto& data = *value.asData();
-      return plist_new_data(reinterpret_cast<const char*>(data.data()), data.size());
-    }
-    case PlistValue::Type::Date:
-      return dateNode(*value.asDate());
-    case PlistValue::Type::Array: {
-      plist_t array = plist_new_array();
-      for (const auto& item : *value.asArray()) plist_array_append_item(array, toNode(item));
-      return array;
-    }
-    case PlistValue::Type::Dictionary:
-      return dictionaryNode(*value.asDictionary());
-  }
-  return plist_new_bool(0);
-}
-
-plist_t dictionaryNode(const PlistDictionary& dictionary) {
-  plist_t dict = plist_new_dict();
-  for (const auto& [key, item] : dictionary) plist_dict_set_item(dict, key.c_str(), toNode(item));
-  return dict;
 }
 
 }  // namespace
@@ -150,6 +192,7 @@ std::optional<double> PlistValue::numberValue() const {
     case Type::Boolean:
       return *asBoolean() ? 1.0 : 0.0;
     case Type::Integer:
+      if (auto unsignedValue = asUnsignedInteger()) return static_cast<double>(*unsignedValue);
       return static_cast<double>(*asInteger());
     case Type::Real:
       return *asReal();
@@ -158,35 +201,14 @@ std::optional<double> PlistValue::numberValue() const {
   }
 }
 
-std::optional<PlistValue> plistValueFromNode(plist_t node) {
-  return fromNode(node, 0);
-}
-
-PlistPtr plistNodeFromValue(const PlistValue& value) {
-  return PlistPtr(toNode(value));
-}
-
-std::optional<PlistValue> parsePlistValue(const std::string& bytes) {
+std::optional<PlistValue> parsePlistValue(const std::string& bytes, PlistFormat* format) {
+  const bool binary = bytes.starts_with("bplist00");
+  if (format) *format = binary ? PlistFormat::Binary : PlistFormat::Xml;
+  ReadContext context;
+  if (binary) context.binaryDates = binaryDates(bytes);
   auto root = parsePropertyList(bytes);
   if (!root) return std::nullopt;
-  return plistValueFromNode(root.get());
-}
-
-PlistPtr plistNodeFromDictionary(const PlistDictionary& dictionary) {
-  return PlistPtr(dictionaryNode(dictionary));
-}
-
-std::string plistValueToXml(const PlistValue& value) {
-  return plistNodeToXml(plistNodeFromValue(value).get());
-}
-
-std::string plistNodeToXml(plist_t node) {
-  char* xml = nullptr;
-  uint32_t length = 0;
-  if (node) plist_to_xml(node, &xml, &length);
-  std::string result(xml ? xml : "", xml ? length : 0);
-  if (xml) plist_to_xml_free(xml);
-  return result;
+  return fromNode(root.get(), 0, context);
 }
 
 }  // namespace velquarin::platform

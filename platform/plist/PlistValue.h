@@ -19,17 +19,21 @@ using PlistArray = std::vector<PlistValue>;
 using PlistDictionary = std::map<std::string, PlistValue>;
 using PlistData = std::vector<std::uint8_t>;
 
-// A point in time in seconds since the Unix epoch. Property lists keep whole seconds in
-// their XML form, so a date read back from a file has lost its fraction.
+// A point in time as property lists hold it: seconds since 2001-01-01 UTC, as a double, so
+// a date read from a file is written back with the same bits.
 struct PlistDate {
-  double seconds = 0;
+  static constexpr double kReferenceDateOffset = 978307200;  // 2001-01-01 in Unix time
+
+  double sinceReferenceDate = 0;
+
+  static PlistDate fromUnixSeconds(double seconds) { return {seconds - kReferenceDateOffset}; }
+  double unixSeconds() const { return sinceReferenceDate + kReferenceDateOffset; }
   bool operator==(const PlistDate&) const = default;
 };
 
 // One property-list value: a boolean, integer, real, string, data, date, array or
-// dictionary. Integers are signed 64-bit (a file's unsigned integer beyond that range reads
-// back wrapped, as libplist does not keep the sign; a C++ one becomes a real). Strings are UTF-8
-// and end at their first NUL (the file format cannot hold one).
+// dictionary. Integers cover the signed and the unsigned 64-bit range (the formats hold
+// both). Strings are UTF-8 and end at their first NUL (the file formats cannot hold one).
 class PlistValue {
  public:
   enum class Type { Boolean, Integer, Real, String, Data, Date, Array, Dictionary };
@@ -49,14 +53,18 @@ class PlistValue {
   PlistValue(PlistArray value) : storage_(std::move(value)) {}
   PlistValue(PlistDictionary value) : storage_(std::move(value)) {}
 
-  Type type() const { return static_cast<Type>(storage_.index()); }
+  Type type() const {
+    return storage_.index() == kUnsignedIndex ? Type::Integer : static_cast<Type>(storage_.index());
+  }
   bool isNumber() const {
     return type() == Type::Boolean || type() == Type::Integer || type() == Type::Real;
   }
 
   // Exact kinds: nullopt (or null) when the value is of another kind.
   std::optional<bool> asBoolean() const { return get<bool>(); }
+  // An integer in the signed range; asUnsignedInteger() for one above it.
   std::optional<std::int64_t> asInteger() const { return get<std::int64_t>(); }
+  std::optional<std::uint64_t> asUnsignedInteger() const { return get<std::uint64_t>(); }
   std::optional<double> asReal() const { return get<double>(); }
   std::optional<PlistDate> asDate() const { return get<PlistDate>(); }
   const std::string* asString() const { return std::get_if<std::string>(&storage_); }
@@ -74,21 +82,19 @@ class PlistValue {
   bool operator==(const PlistValue& other) const { return storage_ == other.storage_; }
 
  private:
+  // In the order of Type; integers above the signed range last.
   using Storage = std::variant<bool, std::int64_t, double, std::string, PlistData, PlistDate,
-                               PlistArray, PlistDictionary>;
+                               PlistArray, PlistDictionary, std::uint64_t>;
+  static constexpr std::size_t kUnsignedIndex = 8;
 
   template <typename T>
-  static std::variant<std::int64_t, double> widen(T value) {
+  static Storage fromIntegral(T value) {
     if constexpr (std::is_unsigned_v<T> && sizeof(T) >= sizeof(std::int64_t)) {
       if (value > static_cast<T>(std::numeric_limits<std::int64_t>::max())) {
-        return static_cast<double>(value);
+        return static_cast<std::uint64_t>(value);
       }
     }
     return static_cast<std::int64_t>(value);
-  }
-  template <typename T>
-  static Storage fromIntegral(T value) {
-    return std::visit([](auto v) -> Storage { return v; }, widen(value));
   }
   template <typename T>
   std::optional<T> get() const {
@@ -99,17 +105,13 @@ class PlistValue {
   Storage storage_;
 };
 
-// A libplist node as a value; nullopt for a node with no value kind (null, UID, a bare
-// key) or nested deeper than kMaxPropertyListNesting. Entries of such kinds are left out
-// of arrays and dictionaries.
-std::optional<PlistValue> plistValueFromNode(plist_t node);
-// A new libplist node holding `value`, or a dictionary node holding `dictionary`.
-PlistPtr plistNodeFromValue(const PlistValue& value);
-PlistPtr plistNodeFromDictionary(const PlistDictionary& dictionary);
-// Parses XML or binary property-list bytes.
-std::optional<PlistValue> parsePlistValue(const std::string& bytes);
-// The XML form of `value` or of a node; empty when libplist cannot write it.
-std::string plistValueToXml(const PlistValue& value);
-std::string plistNodeToXml(plist_t node);
+// How a property list is stored.
+enum class PlistFormat { Xml, Binary };
+
+// Parses XML or binary property-list bytes; `format` receives the form they were in. Dates,
+// integers and reals come out exactly as the bytes hold them. Values of no kind above (null,
+// UID) are left out of arrays and dictionaries; lists nested deeper than
+// kMaxPropertyListNesting parse to nothing.
+std::optional<PlistValue> parsePlistValue(const std::string& bytes, PlistFormat* format = nullptr);
 
 }  // namespace velquarin::platform

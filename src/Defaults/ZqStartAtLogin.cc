@@ -1,12 +1,16 @@
 #include "Defaults/ZqStartAtLogin.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Utilities/ZqLog.h"
 #include "bundle/Bundle.h"
 #include "loginitems/LoginItems.h"
+#include "relaunch/Relaunch.h"
 
 using velquarin::platform::Bundle;
 using velquarin::platform::LoginItem;
@@ -29,46 +33,73 @@ std::optional<LoginItems> openList() {
   return list;
 }
 
-std::optional<LoginItem> findApplicationItem(const LoginItems& list) {
+// The application's items, in list order: normally one, but the user may have copied one.
+std::vector<LoginItem> applicationItems(const LoginItems& list) {
   const std::string location = bundleLocation();
+  std::vector<LoginItem> items;
   for (auto& item : list.snapshot()) {
-    if (item.location && *item.location == location) return item;
+    if (item.location && *item.location == location) items.push_back(std::move(item));
   }
-  return std::nullopt;
+  return items;
+}
+
+bool anyEnabled(const std::vector<LoginItem>& items) {
+  return std::any_of(items.begin(), items.end(),
+                     [](const LoginItem& item) { return item.enabled; });
+}
+
+void removeItems(const LoginItems& list, const std::vector<LoginItem>& items) {
+  for (const auto& item : items) {
+    if (auto error = list.remove(item); !error.empty()) {
+      ZQ_LOG_ERROR("Could not remove the login item: %@", error);
+    }
+  }
+}
+
+// The host as it was started (`node app.js` needs app.js), from where it was started.
+bool insertApplicationItem(const LoginItems& list) {
+  auto command = velquarin::platform::currentProcessCommand();
+  if (!command) {
+    ZQ_LOG_ERROR("Could not add the login item: the running program is unknown");
+    return false;
+  }
+  auto bundle = Bundle::main();
+  LoginItemEntry entry{
+      bundleLocation(),
+      bundle->infoString("CFBundleDisplayName")
+          .value_or(bundle->infoString("CFBundleName").value_or("Velquarin")),
+      {command->executable},
+      bundle->identifier().value_or("io.velquarin.desktop"),
+  };
+  entry.command.insert(entry.command.end(), std::next(command->arguments.begin()),
+                       command->arguments.end());
+  std::error_code error;
+  const auto workingDirectory = std::filesystem::current_path(error);
+  if (!error) entry.workingDirectory = workingDirectory.string();
+  if (auto problem = list.insertFirst(entry); !problem.empty()) {
+    ZQ_LOG_ERROR("Could not add the login item: %@", problem);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 bool ZqGetStartAtLogin() {
   auto list = openList();
-  return list && findApplicationItem(*list).has_value();
+  return list && anyEnabled(applicationItems(*list));
 }
 
+// An item the user switched off does not start the application: enabling writes a fresh
+// one in its place rather than a second one beside it.
 void ZqSetStartAtLogin(bool enabled) {
   auto list = openList();
   if (!list) return;
-  auto item = findApplicationItem(*list);
-  if (enabled && !item) {
-    auto bundle = Bundle::main();
-    auto program = LoginItems::currentExecutable();
-    if (!program) {
-      ZQ_LOG_ERROR("Could not add the login item: the running program is unknown");
-      return;
-    }
-    LoginItemEntry entry{
-        bundleLocation(),
-        bundle->infoString("CFBundleDisplayName")
-            .value_or(bundle->infoString("CFBundleName").value_or("Velquarin")),
-        {*program},
-        bundle->identifier().value_or("io.velquarin.desktop"),
-    };
-    if (auto error = list->insertFirst(entry); !error.empty()) {
-      ZQ_LOG_ERROR("Could not add the login item: %@", error);
-    }
-  } else if (!enabled && item) {
-    if (auto error = list->remove(*item); !error.empty()) {
-      ZQ_LOG_ERROR("Could not remove the login item: %@", error);
-    }
+  const auto items = applicationItems(*list);
+  if (enabled && !anyEnabled(items)) {
+    if (insertApplicationItem(*list)) removeItems(*list, items);
+  } else if (!enabled) {
+    removeItems(*list, items);
   }
 }
 

@@ -27,13 +27,13 @@ Napi::Value getPreferredLanguages(const ZqArgs& args) {
 
 Napi::Value bundleId(const ZqArgs& args) {
   auto identifier = Bundle::main()->identifier();
-  if (!identifier) ZQ_LOG_WARN("Couldn't get bundleId");
+  if (!identifier) ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning, "Couldn't get bundleId");
   return ZqToHostStringOrNull(args.Env(), identifier);
 }
 
 Napi::Value getBuildNumber(const ZqArgs& args) {
   auto version = zq_bundleVersion();
-  if (!version) ZQ_LOG_WARN("Couldn't get build number");
+  if (!version) ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning, "Couldn't get build number");
   return ZqToHostStringOrNull(args.Env(), version);
 }
 
@@ -58,7 +58,8 @@ Napi::Value convertToPosixPath(const ZqArgs& args) {
 namespace {
 
 void logAppearance(Napi::Env) {
-  ZQ_LOG_DEBUG("Dark Mode: %d %@ (%d)", ZqIsDarkMode(), zq_osVersion(), zq_isMojaveOrBetter());
+  ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Debug, "Dark Mode: %d %@ (%d)", ZqIsDarkMode(),
+            zq_osVersion(), zq_isMojaveOrBetter());
 }
 
 const ZqStartupStep appearanceLine(18, "dark mode and system version line", logAppearance);

@@ -40,17 +40,19 @@ Napi::Value showFileDialog(const ZqArgs& args) {
   auto env = args.Env();
   auto window = ToWindow(args.at(0));
   if (!window) {
-    ZQ_LOG_ERROR("Need window to show file dialog.");
+    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Error, "Need window to show file dialog.");
     return env.Undefined();
   }
   std::string error;
   auto options = ZqSaveDialogOptionsFromJSON(convertToString(args.at(1)).value_or(""), &error);
   if (!options) {
-    ZQ_LOG_ERROR("Couldn't open dialog because of error: %@", error);
+    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Error, "Couldn't open dialog because of error: %@",
+              error);
     return env.Undefined();
   }
   if (saveDialogSlot.isSet()) {
-    ZQ_LOG_WARN("There's already a save dialog in progress, try again later.");
+    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning,
+              "There's already a save dialog in progress, try again later.");
     velquarin::node::callHost(env, args.at(2).As<Napi::Function>(), nullptr, {});
     return env.Undefined();
   }

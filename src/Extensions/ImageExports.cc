@@ -26,7 +26,8 @@ unsigned long fileTypeNamed(const std::string& name) {
   };
   const auto found = kTypes.find(name);
   if (found != kTypes.end()) return static_cast<unsigned long>(found->second);
-  ZQ_LOG_WARN("[WARN] Don't know about file type %@ assuming PNG", name);
+  ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning,
+            "[WARN] Don't know about file type %@ assuming PNG", name);
   return static_cast<unsigned long>(BitmapFileType::PNG);
 }
 
@@ -48,9 +49,11 @@ Napi::Value scaleImage(const ZqArgs& args) {
   auto bitmap = Image::fromFile(source, &error);
   if (!bitmap) {
     if (error == ImageLoadError::TooManyPixels) {
-      ZQ_LOG_WARN("Image '%@' has more pixels than allowed; it was not decoded.", source);
+      ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning,
+                "Image '%@' has more pixels than allowed; it was not decoded.", source);
     } else {
-      ZQ_LOG_WARN("Could not read an image from '%@'.", source);
+      ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning, "Could not read an image from '%@'.",
+                source);
     }
     return env.Null();
   }

@@ -55,15 +55,70 @@ void failDirectory(const std::string& path, const std::string& reason) {
   velquarin::platform::Termination::terminate(EXIT_FAILURE);
 }
 
-// Creates `path` with its parents; an existing folder is fine. Failure is fatal.
-void createDirectories(const std::string& path) {
-  std::error_code error;
-  fs::create_directories(path, error);
-  if (error) failDirectory(path, error.message());
-}
-
 std::string processTemporaryBase() {
   return absoluteEnvironment("TMPDIR").value_or("/tmp");
+}
+
+// Whether nothing at all is at `path`, not even a dangling symbolic link.
+bool nothingAt(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+// Creates `path` with its parents; an existing folder is fine. Returns why it failed:
+// empty when it did not.
+std::string createDirectories(const std::string& path) {
+  std::error_code error;
+  fs::create_directories(path, error);
+  return error ? error.message() : std::string();
+}
+
+// The path, or the reason it is unusable: a lookup that may not end the process.
+struct DirectoryLookup {
+  std::string path;
+  std::string problem;
+};
+
+// Answers the path of a lookup; a folder that could not be made is fatal.
+std::string requireDirectory(const DirectoryLookup& lookup) {
+  if (!lookup.problem.empty()) failDirectory(lookup.path, lookup.problem);
+  return lookup.path;
+}
+
+DirectoryLookup applicationSupportLookup() {
+  std::string base;
+  if (auto config = absoluteEnvironment("XDG_CONFIG_HOME")) {
+    base = *config;
+  } else if (auto home = zq_homeDirectory()) {
+    base = *home + "/.config";
+  } else {
+    base = processTemporaryBase();
+  }
+  DirectoryLookup lookup{base + "/" + pathComponent(zq_bundleName(), kFallbackBundleName), {}};
+  if (nothingAt(lookup.path)) lookup.problem = createDirectories(lookup.path);
+  return lookup;
+}
+
+// Nothing when the user has no home to hold the caches.
+std::optional<DirectoryLookup> cachesLookup() {
+  std::string base;
+  if (auto cache = absoluteEnvironment("XDG_CACHE_HOME")) {
+    base = *cache;
+  } else if (auto home = zq_homeDirectory()) {
+    base = *home + "/.cache";
+  } else {
+    ZQ_LOG_ERROR("No Library/Caches directory found.");
+    return std::nullopt;
+  }
+  DirectoryLookup lookup{base + "/" + bundleIdentifierComponent(), {}};
+  lookup.problem = createDirectories(lookup.path);
+  return lookup;
+}
+
+std::optional<std::string> pathOrReason(const DirectoryLookup& lookup, std::string& problem) {
+  problem = lookup.problem;
+  if (!problem.empty()) return std::nullopt;
+  return lookup.path;
 }
 
 // Makes `path` a folder only we can enter: created 0700 when missing, an own folder with
@@ -116,12 +171,6 @@ std::optional<std::string> perUserTemporaryFolder(const std::string& base) {
   return fallback.path;
 }
 
-// Whether nothing at all is at `path`, not even a dangling symbolic link.
-bool nothingAt(const std::string& path) {
-  struct stat info {};
-  return lstat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
-}
-
 // The leading decimal digits of `text` as a number; 0 without any.
 long leadingInteger(std::string_view text) {
   long value = 0;
@@ -170,17 +219,11 @@ std::optional<std::string> zq_homeDirectory() {
 }
 
 std::string zq_applicationSupportDirectory() {
-  std::string base;
-  if (auto config = absoluteEnvironment("XDG_CONFIG_HOME")) {
-    base = *config;
-  } else if (auto home = zq_homeDirectory()) {
-    base = *home + "/.config";
-  } else {
-    base = processTemporaryBase();
-  }
-  const std::string path = base + "/" + pathComponent(zq_bundleName(), kFallbackBundleName);
-  if (nothingAt(path)) createDirectories(path);
-  return path;
+  return requireDirectory(applicationSupportLookup());
+}
+
+std::optional<std::string> zq_findApplicationSupportDirectory(std::string& problem) {
+  return pathOrReason(applicationSupportLookup(), problem);
 }
 
 std::string zq_localStorageDatabaseDirectory() {
@@ -207,18 +250,18 @@ std::string zq_temporaryDirectory() {
 }
 
 std::optional<std::string> zq_cachesDirectory() {
-  std::string base;
-  if (auto cache = absoluteEnvironment("XDG_CACHE_HOME")) {
-    base = *cache;
-  } else if (auto home = zq_homeDirectory()) {
-    base = *home + "/.cache";
-  } else {
-    ZQ_LOG_ERROR("No Library/Caches directory found.");
+  const auto lookup = cachesLookup();
+  if (!lookup) return std::nullopt;
+  return requireDirectory(*lookup);
+}
+
+std::optional<std::string> zq_findCachesDirectory(std::string& problem) {
+  const auto lookup = cachesLookup();
+  if (!lookup) {
+    problem = "there is no home folder for caches";
     return std::nullopt;
   }
-  const std::string path = base + "/" + bundleIdentifierComponent();
-  createDirectories(path);
-  return path;
+  return pathOrReason(*lookup, problem);
 }
 
 std::optional<std::string> zq_createUniquePathWithPrefix(const std::string& prefix,

@@ -21,6 +21,9 @@ std::optional<std::string> zq_homeDirectory();
 // $XDG_CONFIG_HOME (default ~/.config) followed by the bundle name; created when missing.
 // A folder that cannot be created is fatal: logged, presented and the application terminates.
 std::string zq_applicationSupportDirectory();
+// The same folder for callers that must go on without it (the log file): nothing, with the
+// reason in `problem`, when it cannot be made.
+std::optional<std::string> zq_findApplicationSupportDirectory(std::string& problem);
 // The application support directory followed by "localStorageDatabase".
 std::string zq_localStorageDatabaseDirectory();
 // A per-user 0700 folder under $TMPDIR (default /tmp) followed by the bundle identifier;
@@ -30,6 +33,9 @@ std::string zq_temporaryDirectory();
 // $XDG_CACHE_HOME (default ~/.cache) followed by the bundle identifier; created. Nothing
 // when the user has no home to hold it.
 std::optional<std::string> zq_cachesDirectory();
+// The same folder for callers that must go on without it (crash reports): nothing, with the
+// reason in `problem`, when there is none or it cannot be made.
+std::optional<std::string> zq_findCachesDirectory(std::string& problem);
 // The first free path "prefix.extension", "prefix_1.extension" ... "prefix_999.extension" in
 // the temporary directory; nullopt after 1000 attempts, and for a prefix or extension that
 // would leave the folder (holds a '/').

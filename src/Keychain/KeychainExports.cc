@@ -25,7 +25,8 @@ Napi::Value setPasswordForAccount(const ZqArgs& args) {
   const std::optional<std::string> password = convertToString(args.at(0));
   const std::optional<std::string> account = convertToString(args.at(1));
   if (!password || !account) {
-    ZQ_LOG_ERROR("Not setting password as either password or account parameters are nil");
+    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Error,
+              "Not setting password as either password or account parameters are nil");
     return args.Env().Undefined();
   }
   return resultText(args.Env(), ZqKeychain::sharedInstance().setPassword(password, *account));
@@ -34,13 +35,13 @@ Napi::Value setPasswordForAccount(const ZqArgs& args) {
 Napi::Value removePasswordForAccount(const ZqArgs& args) {
   const std::string account = ToCString(args.at(0));
   ZqKeychain::sharedInstance().removePasswordForAccount(account);
-  ZQ_LOG_INFO("Removed keychain entry for account %@", account);
+  ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Info, "Removed keychain entry for account %@", account);
   return args.Env().Undefined();
 }
 
 Napi::Value removeAllPasswords(const ZqArgs& args) {
   ZqKeychain::sharedInstance().removeAllPasswords();
-  ZQ_LOG_INFO("Removed all keychain entries for app");
+  ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Info, "Removed all keychain entries for app");
   return args.Env().Undefined();
 }
 

@@ -86,16 +86,18 @@ std::shared_ptr<ZqCrashReporterClient> ZqCrashReporterClient::sharedClient() {
   return shared;
 }
 
-std::optional<std::string> ZqCrashReporterClient::pendingDirectory() {
-  const auto caches = zq_cachesDirectory();
+std::optional<std::string> ZqCrashReporterClient::pendingDirectory(std::string& problem) {
+  // Crash reporting is optional: a caches folder that cannot be made must not end the host.
+  const auto caches = zq_findCachesDirectory(problem);
   if (!caches) return std::nullopt;
   return *caches + "/PendingCrashEvents";
 }
 
 bool ZqCrashReporterClient::startCrashHandler(std::string& error) {
-  const auto directory = pendingDirectory();
+  std::string problem;
+  const auto directory = pendingDirectory(problem);
   if (!directory) {
-    error = "There is no caches directory for crash reports";
+    error = "There is no caches directory for crash reports: " + problem;
     return false;
   }
   std::error_code fsError;

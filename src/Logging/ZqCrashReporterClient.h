@@ -34,8 +34,9 @@ class ZqCrashReporterClient {
   // Crashes the process with a real invalid memory access.
   [[noreturn]] void crash();
 
-  // The folder of pending events below the caches directory, when there is one.
-  static std::optional<std::string> pendingDirectory();
+  // The folder of pending events below the caches directory; nothing, with the reason in
+  // `problem`, when the caches folder is missing or cannot be made.
+  static std::optional<std::string> pendingDirectory(std::string& problem);
 
  private:
   struct Token {};

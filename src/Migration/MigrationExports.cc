@@ -16,7 +16,7 @@ Napi::Value getMigrationInfo(const ZqArgs& args) {
   const std::optional<std::string> sections = convertToString(args.at(0));
   const auto text = ZqMigration().documentTextForSections(sections);
   if (!text) {
-    ZQ_LOG_WARN("Couldn't convert to JSON");
+    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning, "Couldn't convert to JSON");
     return args.Env().Null();
   }
   return ZqToHostString(args.Env(), text->view());

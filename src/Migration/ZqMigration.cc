@@ -69,6 +69,7 @@ std::optional<nlohmann::json> ZqJSONFromPlistValue(const PlistValue& value) {
     case PlistValue::Type::Boolean:
       return nlohmann::json(*value.asBoolean());
     case PlistValue::Type::Integer:
+      if (auto big = value.asUnsignedInteger()) return nlohmann::json(*big);
       return nlohmann::json(*value.asInteger());
     case PlistValue::Type::Real:
       return nlohmann::json(*value.asReal());

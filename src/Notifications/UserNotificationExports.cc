@@ -38,8 +38,8 @@ Napi::Value deliverUserNotification(const ZqArgs& args) {
   if (args.at(4).IsString()) soundName = args.at(4).As<Napi::String>().Utf8Value();
   if (soundName) {
     const std::optional<std::string> found = ZqSound::pathForSoundNamed(*soundName);
-    ZQ_LOG_DEBUG("sound with name '%@' '%@' %@", *soundName, found ? *soundName : std::string(),
-                 found);
+    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Debug, "sound with name '%@' '%@' %@", *soundName,
+              found ? *soundName : std::string(), found);
   }
   ZqUserNotification::sharedInstance().showNotification(
       identifier, convertToString(args.at(1)), convertToString(args.at(2)),

@@ -15,6 +15,7 @@
 #include "bundle/Bundle.h"
 #include "defaults/UserDefaults.h"
 #include "drawing/Graphics.h"
+#include "strings/StringTables.h"
 
 using velquarin::platform::Bundle;
 using velquarin::platform::Color;
@@ -236,8 +237,12 @@ void ZqStatusItemController::menuNeedsUpdate(Menu& menu, const std::string& type
   const json& translations = field(content, "translations");
   const bool doNotDisturb = doNotDisturbEnabled();
 
+  // The host's text is looked up once more in the application's own string tables.
   auto command = [&](const char* key, const char* action) {
-    auto item = std::make_shared<MenuItem>(stringField(translations, key), action, "");
+    const std::string text = stringField(translations, key);
+    auto item = std::make_shared<MenuItem>(
+        velquarin::platform::localizedString(*velquarin::platform::Bundle::main(), text, text),
+        action, "");
     item->setTarget(self);
     menu.addItem(item);
     return item;

@@ -2,11 +2,10 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-#include <exception>
 #include <mutex>
 
 #include "Extensions/NSApplication+ZqExtensions.h"
+#include "logging/ConsoleSink.h"
 
 using velquarin::platform::Log;
 using velquarin::platform::LogLevel;
@@ -24,16 +23,17 @@ void ZqSetupLogging() {
   if (settingUp) return;
   bool installed = false;
   std::call_once(once, [&installed] {
-    std::optional<std::string> directory;
+    // The log folder is ours to choose: without it the module logs to the console and goes
+    // on, since ending the process here would end the host while it loads the module.
+    std::string problem;
     settingUp = true;
-    try {
-      directory = zq_applicationSupportDirectory() + "/Logs";
-    } catch (const std::exception& error) {
-      settingUp = false;
-      ZQ_LOG_ERROR("No folder for the log file (%@); logging to the console only", error.what());
-    }
+    const auto support = zq_findApplicationSupportDirectory(problem);
     settingUp = false;
-    if (directory) Log::addFileLogger(*directory);
+    if (support) {
+      Log::addFileLogger(*support + "/Logs");
+    } else {
+      ZQ_LOG_ERROR("No folder for the log file (%@); logging to the console only", problem);
+    }
     installed = true;
   });
   if (installed) ZQ_LOG_INFO("Native Module logging initialized!");
@@ -52,17 +52,12 @@ void ZqLogMessage(ZqLogLevel level, const ZqLogSite& site, std::string message) 
 }
 
 void ZqSystemLogLine(std::string_view line) {
-  // One write per line, so lines of several threads never interleave; a closed or full
-  // standard error drops the line rather than blocking or ending the process.
+  // Written in pieces the descriptor takes whole, so lines of several threads never
+  // interleave; a closed or full standard error drops the line rather than blocking.
   std::string text(line);
   text.push_back('\n');
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const auto n = ::write(STDERR_FILENO, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    written += static_cast<std::size_t>(n);
-  }
+  velquarin::platform::writeWithoutBlocking(
+      STDERR_FILENO, text, velquarin::platform::ConsoleSink::kFinishLineMilliseconds);
 }
 
 bool ZqFlushLog(double timeoutSeconds) {

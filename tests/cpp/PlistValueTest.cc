@@ -6,13 +6,14 @@
 #include <limits>
 
 #include "plist/PlistNesting.h"
+#include "plist/PlistWriter.h"
 
 using namespace velquarin::platform;
 
 namespace {
 
-PlistValue roundTrip(const PlistValue& value) {
-  auto back = parsePlistValue(plistValueToXml(value));
+PlistValue roundTrip(const PlistValue& value, PlistFormat format = PlistFormat::Xml) {
+  auto back = parsePlistValue(writePlistValue(value, format));
   EXPECT_TRUE(back.has_value());
   return back.value_or(PlistValue());
 }
@@ -69,21 +70,21 @@ TEST(PlistValue, ConstructorsPickTheKindACallerMeans) {
   EXPECT_EQ(PlistValue(7).type(), PlistValue::Type::Integer);
   EXPECT_EQ(PlistValue(7u).type(), PlistValue::Type::Integer);
   EXPECT_EQ(PlistValue(2.5).type(), PlistValue::Type::Real);
-  // Beyond the signed range an unsigned value cannot be an integer without changing sign.
   const PlistValue huge(std::numeric_limits<std::uint64_t>::max());
-  EXPECT_EQ(huge.type(), PlistValue::Type::Real);
-  EXPECT_GT(*huge.asReal(), 1e19);
+  EXPECT_EQ(huge.type(), PlistValue::Type::Integer);
+  EXPECT_EQ(huge.asUnsignedInteger(), std::numeric_limits<std::uint64_t>::max());
   EXPECT_EQ(PlistValue(true).numberValue(), 1.0);
   EXPECT_EQ(PlistValue("1").numberValue(), std::nullopt);
 }
 
-TEST(PlistValue, EveryKindSurvivesTheXmlForm) {
+TEST(PlistValue, EveryKindSurvivesBothForms) {
   PlistDictionary nested{{"inner", PlistValue(PlistArray{PlistValue(1), PlistValue("two")})}};
   PlistDictionary all{
       {"yes", PlistValue(true)},
       {"no", PlistValue(false)},
       {"min", PlistValue(std::numeric_limits<std::int64_t>::min())},
       {"max", PlistValue(std::numeric_limits<std::int64_t>::max())},
+      {"unsigned", PlistValue(std::numeric_limits<std::uint64_t>::max())},
       {"negative", PlistValue(-5)},
       {"tenth", PlistValue(0.1)},
       {"tiny", PlistValue(1e-300)},
@@ -94,19 +95,25 @@ TEST(PlistValue, EveryKindSurvivesTheXmlForm) {
       {"bytes", PlistValue(PlistData{0, 1, 2, 0xFF, 0})},
       {"no bytes", PlistValue(PlistData{})},
       {"date", PlistValue(PlistDate{1700000000})},
-      {"old date", PlistValue(PlistDate{-1000000000})},
+      {"year 1", PlistValue(PlistDate{-63113904000})},
+      {"year 9999", PlistValue(PlistDate{252423993599})},
       {"list", PlistValue(PlistArray{PlistValue(PlistDictionary{}), PlistValue(PlistArray{})})},
       {"nested", PlistValue(nested)},
       {"key <&> ünïcode", PlistValue(1)},
   };
   EXPECT_EQ(roundTrip(PlistValue(all)), PlistValue(all));
+  EXPECT_EQ(roundTrip(PlistValue(all), PlistFormat::Binary), PlistValue(all));
+  EXPECT_TRUE(std::signbit(*roundTrip(PlistValue(-0.0)).asReal()));
 }
 
-TEST(PlistValue, DatesKeepWholeSecondsAndStayInRange) {
-  EXPECT_EQ(roundTrip(PlistValue(PlistDate{1700000000.75})).asDate()->seconds, 1700000000);
-  // libplist's dates are 32-bit seconds from 2001: far dates are held at its limits.
-  const auto far = plistValueFromNode(plistNodeFromValue(PlistValue(PlistDate{1e12})).get());
-  EXPECT_NEAR(far->asDate()->seconds, 978307200.0 + 2147483647.0, 1);
+TEST(PlistValue, DatesKeepWholeSecondsInXmlAndEveryBitInBinary) {
+  const PlistDate fraction{-3187296000.123457};
+  EXPECT_EQ(roundTrip(PlistValue(fraction)).asDate()->sinceReferenceDate, -3187296001);
+  EXPECT_EQ(roundTrip(PlistValue(fraction), PlistFormat::Binary).asDate(), fraction);
+  // Beyond year 9999 only the binary form can hold a date.
+  EXPECT_EQ(roundTrip(PlistValue(PlistDate{1e12})).asDate(), PlistDate{1e12});
+  // A string XML cannot carry moves the list to the binary form rather than losing it.
+  EXPECT_EQ(roundTrip(PlistValue("bell \x07 \xEF\xBF\xBF")), PlistValue("bell \x07 \xEF\xBF\xBF"));
 }
 
 TEST(PlistValue, MalformedInputParsesToNothing) {

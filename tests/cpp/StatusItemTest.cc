@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "ScopedEnvironment.h"
 #include "StatusItem/ZqAccountStatusMenuItem.h"
 #include "StatusItem/ZqHostFormat.h"
 #include "StatusItem/ZqStatusItemController.h"
 #include "StatusItem/ZqStatusItemMessageMenuItem.h"
+#include "TempFolder.h"
+#include "bundle/Bundle.h"
 #include "defaults/UserDefaults.h"
 #include "drawing/Graphics.h"
 #include "images/Image.h"
@@ -31,7 +36,9 @@ using json = nlohmann::json;
 
 // Fontconfig keeps its configuration and pattern caches for the life of the process (it is
 // never finalised while pango may still use it); LeakSanitizer reports them at exit.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
 
 namespace {
 
@@ -459,4 +466,23 @@ TEST_F(StatusItemControllerTest, WithoutContentSourceOnlyCommandsRemain) {
   EXPECT_EQ(menu->numberOfItems(), 0u);  // no source: the menu stays empty
   controller->setMenuNeedsUpdateCallback([](const std::string&, bool) { return json::object(); });
   EXPECT_EQ(titles(*build(true)), (std::vector<std::string>{"", "", ""}));
+}
+
+TEST_F(StatusItemControllerTest, CommandTitlesGoThroughTheApplicationsStringTables) {
+  TempFolder bundle;
+  std::filesystem::create_directories(bundle / "Resources/de.lproj");
+  std::ofstream(bundle / "Resources/de.lproj/Localizable.strings")
+      << "<plist version=\"1.0\"><dict><key>Get Mail</key><string>Abrufen</string></dict></plist>";
+  const std::string previous = velquarin::platform::Bundle::main()->path();
+  velquarin::platform::Bundle::setMainPath(bundle.path());
+  ScopedEnvironment environment;
+  environment.set("LANGUAGE", "de");
+  environment.set("LC_ALL", std::nullopt);
+  environment.set("LC_MESSAGES", std::nullopt);
+  environment.set("LANG", "en_US.UTF-8");
+  content = json{{"translations", kTranslations}};
+  const auto menu = titles(*build(true));
+  velquarin::platform::Bundle::setMainPath(previous);
+  EXPECT_EQ(std::vector<std::string>(menu.begin(), menu.begin() + 3),
+            (std::vector<std::string>{"Abrufen", "Quiet", "Compose"}));
 }

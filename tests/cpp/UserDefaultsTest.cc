@@ -12,6 +12,7 @@
 
 #include "bundle/Bundle.h"
 #include "notificationcenter/NotificationCenter.h"
+#include "plist/PlistWriter.h"
 #include "runloop/Clock.h"
 #include "runloop/MainQueue.h"
 

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "Utilities/ZqCollections.h"
 #include "Utilities/ZqSourceName.h"
 
 TEST(ZqJSON, WritesCompactTextOfObjectsAndArraysOnly) {
@@ -28,24 +27,6 @@ TEST(ZqJSON, ParsesObjectsAndArraysAndReportsWhyOthersFail) {
   const std::string deep = std::string(100000, '[') + std::string(100000, ']');
   EXPECT_FALSE(ZqConvertFromJSONString(deep, &error));
   EXPECT_EQ(error, "JSON text is nested too deeply");
-}
-
-TEST(ZqCollections, SomeReturnsTheFirstMatchAndReduceSkipsEmptyRanges) {
-  const std::vector<int> values{4, 6, 7};
-  EXPECT_EQ(ZqSome(values, [](int v) { return v % 2 == 0; }), 4);
-  EXPECT_EQ(ZqSome(std::vector<int>{}, [](int) { return true; }), std::nullopt);
-  int calls = 0;
-  EXPECT_EQ(ZqReduce(5, std::vector<int>{}, [&](int a, int) { return ++calls, a; }), 5);
-  EXPECT_EQ(calls, 0);
-  EXPECT_EQ(ZqReduce(0, values, [](int a, int v) { return a * 10 + v; }), 467);
-  EXPECT_EQ(ZqFilter(values, [](int v) { return v > 4; }), (std::vector<int>{6, 7}));
-  auto mapped = ZqMap(values, [](int v, std::size_t i, bool& stop) {
-    stop = i == 1;
-    return v * 2;
-  });
-  EXPECT_EQ(mapped, (std::vector<int>{8, 12}));
-  EXPECT_EQ(ZqSanitizeValue(std::optional<std::string>()), nullptr);
-  EXPECT_EQ(ZqSanitizeValue(std::optional<std::string>("x")), "x");
 }
 
 TEST(ZqSourceName, NamesFilesBelowSrcWithoutExtension) {

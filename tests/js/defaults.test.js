@@ -6,7 +6,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { spawn } = require('node:child_process');
+const { execFileSync, spawn, spawnSync } = require('node:child_process');
 const { buildDir, loadModule, loadPlatform, runChild } = require('./support');
 
 // Our own config folder, so files of other suites never meet these; children inherit it.
@@ -198,6 +198,24 @@ test('the global domain is a file of its own beside the application\'s', () => {
   assert.equal(native.getUserDefault('NSAutomaticDashSubstitutionEnabled'), null);
 });
 
+test('a file another program wrote keeps every value it holds when one key changes', () => {
+  const script = path.join(__dirname, '..', 'fixtures', 'plist-values.py');
+  const file = platform.defaultsPath();
+  for (const format of ['xml', 'binary']) {
+    const original = `${file}.${format}`;
+    fs.mkdirSync(path.dirname(file), { recursive: true });
+    execFileSync('python3', [script, 'write', original, format]);
+    fs.copyFileSync(original, file);
+    native.setUserDefault('zqChanged', 7);
+    native.synchronizeUserDefaults();
+    const result = spawnSync('python3', [script, 'check', file, original], { encoding: 'utf8' });
+    assert.equal(result.stdout.trim(), 'same', `${format}: ${result.stderr}`);
+    assert.equal(fs.readFileSync(file).subarray(0, 8).toString() === 'bplist00', format === 'binary');
+    fs.rmSync(original);
+  }
+  fs.rmSync(file);
+});
+
 // Start at login.
 
 const autostart = () => path.join(process.env.XDG_CONFIG_HOME, 'autostart');
@@ -229,13 +247,31 @@ test('setStartAtLogin(true) twice leaves one item, first in the list; false remo
 
   const entry = fs.readFileSync(ownItems()[0].file, 'utf8');
   assert.match(entry, /^\[Desktop Entry\]$/m);
-  assert.ok(entry.includes(`\nExec="${fs.realpathSync(process.execPath)}"\n`), entry);
+  // The host's whole command line, so that `node app.js` starts the app, from where it started.
+  const args = fs.readFileSync('/proc/self/cmdline', 'utf8').split('\0').slice(1, -1);
+  const exec = [fs.realpathSync(process.execPath), ...args].map((arg) => `"${arg}"`).join(' ');
+  assert.ok(entry.includes(`\nExec=${exec}\n`), entry);
+  assert.ok(entry.includes(`\nPath=${process.cwd()}\n`), entry);
   assert.match(entry, /^Name=Velquarin$/m);
+  execFileSync('desktop-file-validate', [ownItems()[0].file]);
 
   assert.equal(native.setStartAtLogin(false), false);
   assert.equal(native.setStartAtLogin(false), false);
   assert.equal(ownItems().length, 0);
   assert.ok(fs.existsSync(other));
+});
+
+test('an item the user switched off reads as off, and switching on replaces it', () => {
+  for (const off of ['Hidden=true', 'X-GNOME-Autostart-enabled=false']) {
+    clearAutostart();
+    native.setStartAtLogin(true);
+    fs.appendFileSync(ownItems()[0].file, `${off}\n`);
+    assert.equal(native.getStartAtLogin(), false, off);
+    assert.equal(native.setStartAtLogin(true), true, off);
+    assert.equal(ownItems().length, 1, off);
+    assert.ok(!fs.readFileSync(ownItems()[0].file, 'utf8').includes(off), off);
+    assert.equal(native.setStartAtLogin(false), false, off);
+  }
 });
 
 test('migrateStartAtLogin replaces a "Velquarin 3" item, and without one changes nothing', () => {
@@ -278,7 +314,7 @@ test('a bundle path with spaces, quotes and line breaks cannot break the entry',
     const lines = fs.readFileSync(item.file, 'utf8').trim().split('\n');
     assert.equal(lines[0], '[Desktop Entry]');
     assert.deepEqual(lines.slice(1).map((line) => line.split('=')[0]),
-      ['Type', 'Version', 'Name', 'Exec', 'X-Velquarin-Bundle']);
+      ['Type', 'Version', 'Name', 'Exec', 'Path', 'X-Velquarin-Bundle']);
     assert.equal(native.getStartAtLogin(), true);
     assert.equal(native.setStartAtLogin(false), false);
   } finally {

@@ -96,7 +96,7 @@ test('the start-up line reports dark mode and the system version', async () => {
   `);
   assert.equal(code, 0, stderr);
   const lines = stderr.split('\n');
-  const line = lines.findIndex((l) => /\[debug\] Extensions\/EnvironmentExports:\d+ .* Dark Mode: 1 10\.15\.7 \(1\)$/.test(l));
+  const line = lines.findIndex((l) => /\[debug\] VelquarinNative:\d+ .* Dark Mode: 1 10\.15\.7 \(1\)$/.test(l));
   assert.ok(line >= 0, stderr);
   assert.ok(line < lines.findIndex((l) => l.includes('*** Velquarin Native Module Started ***')));
 });

@@ -132,6 +132,8 @@ test('without a live window there is no dialog and no call', () => {
   platform.closeWindow(gone);
   native.showFileDialog(gone, '{}', never);
   assert.deepEqual(never.calls, []);
+  assert.match(fs.readFileSync(platform.logFile(), 'utf8'),
+    /\[error\] VelquarinNative:\d+ \S+ \[[^\]]*\] Need window to show file dialog\.$/m);
   assert.throws(() => native.showFileDialog(gone, '{}'), TypeError);
   assert.throws(() => native.showFileDialog(gone, {}, never), TypeError);
 });

@@ -4,7 +4,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { loadModule, runChild } = require('./support');
+const { loadModule, loadPlatform, runChild } = require('./support');
 
 const native = loadModule();
 const sharpPath = require.resolve('sharp');
@@ -100,6 +100,9 @@ test('scaleImage fits into the maxima and writes the type asked for', async () =
   assert.equal(path.basename(fitted), 'photo.jpg');
   assert.equal(path.basename(again), 'photo-1.jpg');
   assert.equal(path.basename(lowerCase), 'icon.png');  // unknown name: PNG
+  loadPlatform().flushLogs();
+  assert.match(fs.readFileSync(loadPlatform().logFile(), 'utf8'),
+    /\[warning\] VelquarinNative:\d+ \S+ \[[^\]]*\] \[WARN\] Don't know about file type jpg assuming PNG$/m);
   assert.equal(path.basename(gif), 'icon.gif');
   assert.deepEqual(await metadata([fitted, full, negative, lowerCase, gif]), [
     { width: 1000, height: 750, format: 'jpeg', hasAlpha: false },

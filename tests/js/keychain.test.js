@@ -46,8 +46,9 @@ function itemCount(service, name) {
 }
 
 // Lines of a child's log output at `level` that contain `text`.
-function logLines(output, level, text) {
-  return output.split('\n').filter((line) => line.includes(`[${level}]`) && line.includes(text));
+function logLines(output, level, text, source = '') {
+  return output.split('\n').filter((line) =>
+    line.includes(`[${level}] ${source}`) && line.includes(text));
 }
 
 function assertNoSecrets(output, secrets) {
@@ -99,8 +100,9 @@ test('without a session bus every call fails with -25291 and a warning, and noth
     `Could not read password from keychain. (account=${name}, error=-25291)`).length, 1);
   assert.equal(logLines(stderr, 'warning',
     `Could not find keychain item. (account=${name}, error=-25291)`).length, 1);
-  assert.equal(logLines(stderr, 'info', `Removed keychain entry for account ${name}`).length, 1);
-  assert.equal(logLines(stderr, 'info', 'Removed all keychain entries for app').length, 1);
+  assert.equal(logLines(stderr, 'info', `Removed keychain entry for account ${name}`,
+    'VelquarinNative:').length, 1);
+  assert.equal(logLines(stderr, 'info', 'Removed all keychain entries for app', 'VelquarinNative:').length, 1);
   assertNoSecrets(stdout + stderr, [secret]);
 });
 

@@ -4,7 +4,9 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { runChild } = require('./support');
+const { once } = require('node:events');
+const { spawn } = require('node:child_process');
+const { runChild, buildDir } = require('./support');
 const { assertNoSecretsInLogs, logFiles } = require('./logcheck');
 
 // Each child gets HOME and XDG folders of its own, so its log file and its clock moves
@@ -46,6 +48,7 @@ test('start-up writes its first and last line into the log folder of the applica
   assert.ok(first, lines[0]);
   assert.deepEqual([first[1], first[2], first[4], first[7]],
     ['info', 'Utilities/ZqLog', 'ZqSetupLogging', 'Native Module logging initialized!']);
+  assert.ok(lines.some((line) => /\[debug\] .*Not offering to move into an Applications folder/.test(line)));
   const last = lines.at(-1).match(lineShape);
   assert.deepEqual([last[1], last[2], last[7]],
     ['info', 'VelquarinNative', '*** Velquarin Native Module Started ***']);
@@ -149,4 +152,57 @@ test('the log check finds a secret in any form and names no secret itself', asyn
         !error.message.includes(secret));
   }
   assert.throws(() => assertNoSecretsInLogs(['abc'], { root: folders.root }), /at least 4/);
+});
+
+test('folders that cannot be made leave the module loaded, logging to the console only', async () => {
+  const folders = privateFolders();
+  const blocker = path.join(folders.root, 'a-file');
+  fs.writeFileSync(blocker, '');
+  const env = { ...folders.env, XDG_CONFIG_HOME: path.join(blocker, 'config'), XDG_CACHE_HOME: path.join(blocker, 'cache') };
+  const { value, stderr } = await child(`
+    native.setupCrashReporter();
+    platform.flushLogs();
+    report([Object.keys(native).length, platform.logFolder()]);
+  `, { env });
+  assert.deepEqual(value, [114, null]);
+  assert.equal(stderr.split('No folder for the log file').length, 2, stderr);
+  assert.match(stderr, /Unable to start crash handler!.*caches/);
+  assert.match(stderr, /\*\*\* Velquarin Native Module Started \*\*\*/);
+});
+
+test('a standard error nobody reads drops console lines, then says how many', async () => {
+  const folders = privateFolders();
+  const source = prelude + `
+    for (let i = 0; i < 20000; ++i) platform.log('info', 'VelquarinNative', 'flood', 1, 'flood ' + i + ' '.repeat(200));
+    platform.log('error', 'VelquarinNative', 'flood', 2, 'the last flood line');
+    report('flooded');
+    let n = 0;
+    const timer = setInterval(() => platform.log('info', 'VelquarinNative', 'after', 3, 'after ' + n++), 20);
+    process.stdin.once('data', () => { clearInterval(timer); process.exit(0); });
+  `;
+  const child = spawn(process.execPath, ['-e', source], {
+    env: { ...process.env, VELQUARIN_BUILD_DIR: buildDir, ...folders.env },
+    stdio: ['pipe', 'pipe', 'pipe'],
+  });
+  child.stderr.pause();
+  const killer = setTimeout(() => child.kill('SIGKILL'), 15000);
+  const first = await Promise.race([
+    once(child.stdout, 'data').then(([data]) => String(data)),
+    once(child, 'exit').then(() => 'ended before logging all lines'),
+  ]);
+  assert.equal(first, '"flooded"');
+  let stderr = '';
+  child.stderr.on('data', (chunk) => {
+    stderr += chunk;
+    if (/after \d/.test(stderr)) child.stdin.end('stop');
+  });
+  child.stderr.resume();
+  const [code] = await once(child, 'exit');
+  clearTimeout(killer);
+  assert.equal(code, 0);
+  const note = stderr.match(/(\d+) lines dropped while standard error took nothing/);
+  assert.ok(note && Number(note[1]) > 0, stderr.slice(-2000));
+  assert.ok(note.index < stderr.search(/after \d/));
+  const file = fs.readFileSync(logFiles(folders.root)[0], 'utf8');
+  assert.ok(file.includes('flood 19999 ') && file.includes('the last flood line'));
 });

@@ -101,7 +101,7 @@ test('a preference JSON cannot hold nulls the document; without prefs it is writ
   const home = makeHome({ 'Accounts.xml': 'Accounts.xml', prefs });
   const { docs: [all, accountsOnly], stdout } = await migrate(home, [null, 'accounts']);
   assert.equal(all, null);
-  assert.match(stdout, /\[warning\].*Couldn't convert to JSON/);
+  assert.match(stdout, /\[warning\] VelquarinNative:\d+ .*Couldn't convert to JSON/);
   assert.equal(accountsOnly.accounts.length, 3);
 });
 

@@ -11,13 +11,14 @@ test('observers see posts by name, with their user info, until removed', () => {
   const seen = [];
   const id = platform.observe('ZqTestNotification', (name, userInfo) => seen.push([name, userInfo]));
   const all = platform.observe(null, (name) => seen.push(['any', name]));
-  platform.post('ZqTestNotification', { 'unique-id': 'a-1', count: 2, nested: [true, null] });
+  const ids = [2n ** 63n - 1n, -(2n ** 63n), 2n ** 64n - 1n, 2 ** 53 - 1, -(2 ** 53 - 1), 2 ** 60];
+  platform.post('ZqTestNotification', { 'unique-id': 'a-1', count: 2, nested: [true, null], ids });
   platform.post('ZqOther');
   platform.removeObserver(id);
   platform.removeObserver(all);
   platform.post('ZqTestNotification', {});
   assert.deepEqual(seen, [
-    ['ZqTestNotification', { 'unique-id': 'a-1', count: 2, nested: [true, null] }],
+    ['ZqTestNotification', { 'unique-id': 'a-1', count: 2, nested: [true, null], ids }],
     ['any', 'ZqTestNotification'],
     ['any', 'ZqOther'],
   ]);
