@@ -331,10 +331,11 @@ declare namespace VelquarinNative {
 
   /** An application that handles a file type or URL scheme. */
   interface ApplicationEntry {
-    /** The application bundle's absolute path. */
+    /** The application's absolute path (on Linux its `.desktop` file). */
     path: string;
-    /** The bundle's file name without extension. */
+    /** The application's name (on Linux the entry's `Name` in the user's language). */
     name: string;
+    /** The bundle identifier (on Linux the desktop-file id without ".desktop"). */
     "bundle-id": string;
     /** The default handler. */
     "default?": boolean;
@@ -1366,11 +1367,13 @@ declare namespace VelquarinNative {
   function setDragAndDropCallbackFunction(callback: DragAndDropCallback): void;
 
   /**
-   * The applications that edit a file type. Icon files are cached in the directory by
-   * bundle identifier.
+   * The applications that edit a file type (on Linux: open the extension's MIME type, in
+   * GIO's order). Icon files are cached in the directory by bundle identifier: an existing
+   * file is never redrawn.
    * @param extension the extension; a leading "." is removed and the rest lower-cased.
    * @param iconSize the icons' size in points.
-   * @param iconDirectory where the icons are written (created when missing).
+   * @param iconDirectory where the icons are written (created when missing); anything but a
+   * string for no icons.
    * @returns the applications; undefined when the directory cannot be created; null when
    * they cannot be written as JSON.
    * @category Applications and file types
@@ -1382,8 +1385,8 @@ declare namespace VelquarinNative {
   ): JsonText<ApplicationEntry[]> | null | undefined;
 
   /**
-   * The applications that handle a URL scheme.
-   * @param scheme the scheme without colon, as "mailto".
+   * The applications that handle a URL scheme. A string that is not a scheme gives "[]".
+   * @param scheme the scheme without colon, as "mailto"; compared lower-cased.
    * @param iconSize the icons' size in points.
    * @param iconDirectory where the icons are written; null for no icons.
    * @returns the applications; undefined when the directory cannot be created; null when
@@ -1399,7 +1402,8 @@ declare namespace VelquarinNative {
   /**
    * The default handler of a URL scheme.
    * @param scheme the scheme without colon.
-   * @returns its bundle identifier; no string when the scheme has no default handler.
+   * @returns its bundle identifier; null when the scheme has no default handler or is not
+   * a scheme.
    * @category Applications and file types
    */
   function defaultApplicationForScheme(scheme: string): string | null | undefined;
@@ -1408,7 +1412,8 @@ declare namespace VelquarinNative {
    * Makes an application the default handler of a URL scheme.
    * @param scheme the scheme without colon.
    * @param bundleId the application's bundle identifier.
-   * @returns 1 when the change was accepted, else 0.
+   * @returns 1 when the change was accepted, else 0 (also for a string that is not a scheme,
+   * an application that is not installed, or a mimeapps.list that does not parse).
    * @category Applications and file types
    */
   function setDefaultApplicationForScheme(scheme: string, bundleId: string): 0 | 1;
@@ -1426,15 +1431,17 @@ declare namespace VelquarinNative {
   /**
    * Opens a file with an application.
    * @param path the file.
-   * @param application the application's name or path; null for the file's default application.
-   * @param deactivate whether the calling application steps back.
-   * @returns 1 when the file was opened, else 0.
+   * @param application the application: its name, its path (on Linux an absolute `.desktop`
+   * file) or its bundle identifier; null for the file's default application.
+   * @param deactivate whether the calling application steps back (ignored on Linux).
+   * @returns 1 when the file was opened, else 0 (a missing file, an unknown application).
    * @category Applications and file types
    */
   function openFile(path: string, application: string | null, deactivate: boolean): 0 | 1;
 
   /**
-   * Opens the file manager's information window for a file.
+   * Opens the file manager's information window for a file (on Linux through
+   * org.freedesktop.FileManager1, asynchronously; a missing file is logged, nothing asked).
    * @param path the file.
    * @returns nothing.
    * @category Applications and file types
@@ -1460,7 +1467,7 @@ declare namespace VelquarinNative {
   function iconForApplication(bundleId: string, size: number, directory: string): string | undefined;
 
   /**
-   * An application's name: its bundle's file name without extension.
+   * An application's name (on Linux the desktop entry's `Name` in the user's language).
    * @param bundleId the bundle identifier.
    * @returns the name; null when the application is not found.
    * @category Applications and file types

@@ -44,7 +44,7 @@ declare namespace VelquarinPlatform {
   /** A view of a window's tree, by its number. */
   type ViewId = number;
 
-  /** A rectangle in points; the origin is the lower-left corner of the superview. */
+  /** A rectangle in points; the origin is the lower-left corner of the superview (of the screen for a screen or window frame). */
   interface Frame {
     x: number;
     y: number;
@@ -473,6 +473,21 @@ declare namespace VelquarinPlatform {
   function backingScaleFactor(): number;
 
   /**
+   * Sets the main screen's area, where windows are centred; 1920 x 1080 at the origin until set.
+   * @param frame the area; width and height from 1 to 100000.
+   * @returns nothing.
+   * @category Dialogs and screen
+   */
+  function setMainScreenFrame(frame: Frame): void;
+
+  /**
+   * The main screen's area.
+   * @returns the area in points.
+   * @category Dialogs and screen
+   */
+  function mainScreenFrame(): Frame;
+
+  /**
    * Makes every file write of the platform fail with an error number, as a failing disk
    * would (28 is a full disk); null restores normal writing.
    * @param code the error number, or null.
@@ -844,6 +859,7 @@ declare namespace VelquarinPlatform {
    * @category Sounds
    */
   function playingSounds(): string[];
+
   /**
    * How a script names an object of the application's scripting model: null for the
    * application; an element of a container by its unique ID or by its index (a missing
@@ -1080,6 +1096,172 @@ declare namespace VelquarinPlatform {
    * @category Views and drags
    */
   function declareWebViewClasses(): void;
+
+
+  /** A person of the address book as read from its card; absent fields are null. */
+  interface AddressBookPerson {
+    /** The card's UID (without "urn:uuid:"), else its file and position; "mailto:" and the address for a group member known only by its address. */
+    identifier: string;
+    emails: string[];
+    primaryEmail: string | null;
+    /** Show-as kind (flags & 7, 1 for a company) and name ordering (flags & 56). */
+    flags: number;
+    title: string | null;
+    firstName: string | null;
+    middleName: string | null;
+    lastName: string | null;
+    suffix: string | null;
+    organization: string | null;
+    /** The card's file; empty for a member known only by its address. */
+    cardFile: string;
+  }
+
+  /** A group: a group card, or the cards of one category (identifier "category:" and its name). */
+  interface AddressBookGroup {
+    identifier: string;
+    name: string;
+    members: AddressBookPerson[];
+    /** The subgroups' identifiers, in member order. */
+    subgroups: string[];
+    cardFile: string;
+  }
+
+  /** The address book as the module reads it. */
+  interface AddressBookInfo {
+    /** The vCard folder: the default "AddressBookFolder", else $XDG_DATA_HOME/contacts. */
+    folder: string;
+    people: AddressBookPerson[];
+    /** Group cards in file order, then categories in order of first use. */
+    groups: AddressBookGroup[];
+    /** Card files left out: larger than 16 MiB or unreadable. */
+    skippedFiles: string[];
+  }
+
+  /** What is selected in the address picker, each kind in selection order. */
+  interface AddressPickerSelection {
+    /** E-mail values. */
+    values?: string[];
+    /** People, by identifier. */
+    records?: string[];
+    /** Groups, by identifier. */
+    groups?: string[];
+  }
+
+  /** A push button of the address picker. */
+  interface AddressPickerButton {
+    title: string;
+    frame: Frame;
+    /** "\r" for Return, "\u0017" for the cancel key, "" for none. */
+    keyEquivalent: string;
+  }
+
+  /** The address-book picker window. */
+  interface AddressPickerInfo {
+    handle: WindowHandle;
+    visible: boolean;
+    key: boolean;
+    title: string;
+    /** Titled 1, closable 2, resizable 8. */
+    styleMask: number;
+    /** The content area on the main screen. */
+    frame: Frame;
+    /** The people picker inside the content area. */
+    pickerFrame: Frame;
+    /** Edit in Contacts, accept, cancel. */
+    buttons: AddressPickerButton[];
+    displayedProperty: string;
+    allowsGroupSelection: boolean;
+    allowsMultipleSelection: boolean;
+    /** The people listed: those with e-mail values. */
+    people: { identifier: string; emails: string[]; primaryEmail: string | null }[];
+    groups: { identifier: string; name: string }[];
+    selection: Required<AddressPickerSelection>;
+  }
+
+  /**
+   * The address book as the module would read it now (the folder is read again only after a change).
+   * @returns people, groups and skipped files.
+   * @category Address book
+   */
+  function addressBook(): AddressBookInfo;
+
+  /**
+   * Sets the address book's name ordering, used for people whose flags leave it open.
+   * @param ordering 16 for last name first, 32 for first name first (the default).
+   * @returns nothing.
+   * @category Address book
+   */
+  function setDefaultNameOrdering(ordering: 16 | 32): void;
+
+  /**
+   * The address book's name ordering.
+   * @returns 16 or 32.
+   * @category Address book
+   */
+  function defaultNameOrdering(): 16 | 32;
+
+  /**
+   * The address-book picker window.
+   * @returns the window and its content; null before the first pickEmailAddresses.
+   * @category Address book
+   */
+  function addressPicker(): AddressPickerInfo | null;
+
+  /**
+   * Replaces the picker's selection as the user would.
+   * @param selection values, people and groups; kinds left out are not selected.
+   * @returns false (and no change) when an entry is not in the address book.
+   * @category Address book
+   */
+  function selectInAddressPicker(selection: AddressPickerSelection): boolean;
+
+  /**
+   * Clicks a button of the shown picker.
+   * @param index 0 Edit in Contacts, 1 accept, 2 cancel.
+   * @returns false when the picker is hidden or has no such button.
+   * @category Address book
+   */
+  function pressAddressPickerButton(index: number): boolean;
+
+  /**
+   * Types a key in the shown picker: "\r" accepts, "\u0017" cancels.
+   * @param key the key's characters.
+   * @returns false when no button takes the key, as for Escape.
+   * @category Address book
+   */
+  function pressAddressPickerKey(key: string): boolean;
+
+  /**
+   * Double-clicks a group in the shown picker: selects it, then accepts.
+   * @param identifier the group's identifier.
+   * @returns false when the picker is hidden or has no such group.
+   * @category Address book
+   */
+  function doubleClickAddressPickerGroup(identifier: string): boolean;
+
+  /**
+   * Double-clicks a name in the shown picker: selects the person and the primary value, then accepts.
+   * @param identifier the person's identifier.
+   * @returns false when the picker is hidden or has no such person.
+   * @category Address book
+   */
+  function doubleClickAddressPickerName(identifier: string): boolean;
+
+  /**
+   * Clicks the picker's close button in the title bar, which cancels.
+   * @returns false when the picker is hidden.
+   * @category Address book
+   */
+  function closeAddressPicker(): boolean;
+
+  /**
+   * Resizes the picker's content area as the user would; the picker and buttons keep their margins.
+   * @param width the new width, from 1 to 100000.
+   * @param height the new height, from 1 to 100000.
+   * @returns nothing.
+   * @category Address book
+   */
+  function resizeAddressPicker(width: number, height: number): void;
 }
 
 export = VelquarinPlatform;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "AppleScript/ZqASOutgoingMessage.h"
+#include "AppleScript/ZqComposeBody.h"
 #include "FuzzSupport.h"
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "FuzzSupport.h"
 #include "Migration/ZqMigration.h"
+#include "Utilities/ZqJSONFromPlistValue.h"
 #include "plist/PlistNesting.h"
 #include "plist/PlistValue.h"
 #include "plist/PlistWriter.h"

@@ -1,6 +1,7 @@
 // Recipients from an address field's text ("Name <a@b>, c@d"): every recipient is made of
 // the text's own pieces, and recipients written with toString read back with their names in
-// quotes (the written form) and their addresses unchanged.
+// quotes (the written form, with "\\" and "\"" escaped and control characters as spaces)
+// and their addresses unchanged.
 
 #include <cstdint>
 #include <string>
@@ -22,6 +23,16 @@ bool plainPart(std::string_view text, bool isName) {
   if (text.find_first_of(",<>") != std::string_view::npos) return false;
   if (isName && !text.empty() && (isBlank(text.front()) || isBlank(text.back()))) return false;
   return true;
+}
+
+// The written form of a name: one quoted string.
+std::string writtenName(std::string_view name) {
+  std::string text = "\"";
+  for (char c : name) {
+    if (c == '\\' || c == '"') text += '\\';
+    text += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
+  }
+  return text + "\"";
 }
 
 }  // namespace
@@ -54,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ZQ_FUZZ_CHECK(reread.size() == plain.size(), written);
   for (std::size_t i = 0; i < plain.size(); ++i) {
     ZQ_FUZZ_CHECK(reread[i].address() == plain[i].address(), written);
-    const std::string quoted = plain[i].name().empty() ? "" : "\"" + plain[i].name() + "\"";
-    ZQ_FUZZ_CHECK(reread[i].name() == quoted, written);
+    const std::string name = plain[i].name().empty() ? "" : writtenName(plain[i].name());
+    ZQ_FUZZ_CHECK(reread[i].name() == name, written);
   }
   return 0;
 }

@@ -29,6 +29,10 @@ module.exports = {
       "{'Subject': <'Lunch on Friday?'>, 'Content': <'Shall we try the new place?'>, " +
       "'ToRecipients': <[('Ann Ried', 'ann@example.com')]>, 'Visible': <true>}");
     say(`gdbus got ${reply}`);
-    if (!reply.startsWith('failed')) await composed;
+    if (reply.startsWith('failed')) return;
+    // The delayed compose does not hold the loop open by itself; the demo waits for it.
+    const hold = setTimeout(() => {}, 5000);
+    await composed;
+    clearTimeout(hold);
   },
 };

@@ -2,12 +2,15 @@
 
 #include <cairo.h>
 #include <glib.h>
+#include <librsvg/rsvg.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
+
+#include "drawing/SVGDocument.h"
 
 namespace velquarin::platform {
 
@@ -224,6 +227,19 @@ void Graphics::drawImage(const Image& image, Rect rect, const Color* templateCol
     cairo_set_source_surface(context, source.get(), 0, 0);
     cairo_paint(context);
   }
+  cairo_restore(context);
+}
+
+void Graphics::drawSVG(const SVGDocument& document, Rect rect) {
+  const Box box = flip(rect, size_.height);
+  if (box.width <= 0 || box.height <= 0) return;
+  const RsvgRectangle viewport{box.x, box.y, box.width, box.height};
+  cairo_t* context = state_->context.get();
+  cairo_save(context);
+  GError* error = nullptr;
+  // A document that fails half-way leaves what it drew; there is nothing better to show.
+  rsvg_handle_render_document(document.handle(), context, &viewport, &error);
+  g_clear_error(&error);
   cairo_restore(context);
 }
 

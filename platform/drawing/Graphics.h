@@ -9,6 +9,8 @@
 
 namespace velquarin::platform {
 
+class SVGDocument;
+
 // A font by family, size in points and weight (-1 lightest, 0 regular, 1 heaviest).
 struct Font {
   std::string family = "DejaVu Sans";
@@ -52,6 +54,8 @@ class Graphics {
   // All of `image` scaled into `rect`. With `templateColor`, only the image's alpha is used
   // and painted in that colour (how template images are shown).
   void drawImage(const Image& image, Rect rect, const Color* templateColor = nullptr);
+  // The whole document rendered as vectors into `rect` (its aspect ratio kept, centred).
+  void drawSVG(const SVGDocument& document, Rect rect);
 
   std::shared_ptr<Image> image() const;
 

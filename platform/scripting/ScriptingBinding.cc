@@ -118,6 +118,9 @@ platform::ScriptResult<ScriptValue> objectFromJs(Napi::Value value,
     if (resolved.error) return {resolved.error};
     return {{}, ScriptValue(resolved.value)};
   }
+  if (!value.IsObject() || value.IsArray()) {
+    return {ScriptError{ScriptError::Kind::InvalidArgs, "Expected a record or a reference"}};
+  }
   platform::ScriptProperties fields;
   const auto* cls = Scripting::shared().definition()
                         ? Scripting::shared().definition()->classNamed(property.objectClass)

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "images/ImageTypes.h"
 #include "windows/View.h"
 
 namespace velquarin::platform {
@@ -20,6 +21,10 @@ class Window {
 
   std::string title;
   bool visible = true;
+  // The content area on the main screen, in points from its lower-left corner, and the
+  // style (WindowStyle.h); key and front order are kept by WindowOrdering.h.
+  Rect frame;
+  unsigned styleMask = 0;
 
   // The root of the window's views (class "NSView", 800 x 600 points until set), made on
   // first use.

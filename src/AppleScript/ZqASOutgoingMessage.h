@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "AppleScript/ZqComposeBody.h"
 #include "scripting/ScriptValue.h"
 
 // Outgoing messages made by scripts, and by native code that asks the host to compose one:
@@ -26,10 +27,6 @@ inline constexpr const char* ZqComposeOutgoingMessageNotificationImageAttachMeth
 inline constexpr const char* ZqComposeOutgoingMessageNotificationImageFileTypeKey =
     "image-file-type";
 inline constexpr const char* ZqComposeOutgoingMessageNotificationImageSizeKey = "image-size";
-
-// The body the host gets for `content`: every paragraph (up to and including LF, CR, CR LF
-// or U+2029) ends with LF; a last paragraph without a separator gets one.
-std::string ZqComposeBody(std::string_view content);
 
 class ZqASOutgoingMessageRecipient : public velquarin::platform::ScriptObject {
  public:

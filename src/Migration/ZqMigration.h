@@ -44,6 +44,3 @@ class ZqMigration {
   bool eachAccountRecord(const RecordSink& sink) const;
   bool eachWorkspace(const RecordSink& sink) const;
 };
-
-// A property-list value as JSON; nullopt for dates and data, which JSON cannot hold.
-std::optional<nlohmann::json> ZqJSONFromPlistValue(const velquarin::platform::PlistValue& value);

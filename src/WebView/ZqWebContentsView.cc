@@ -96,14 +96,6 @@ const ZqStartupStep kStep(6, "ZqInstallWebContentsViewPatch", installPatch);
 
 }  // namespace
 
-std::function<DragHandler> ZqReplaceMethod(const std::string& cls, const std::string& selector,
-                                           const std::string& keptSelector,
-                                           std::function<DragHandler> method) {
-  auto& methods = velquarin::platform::draggingDestinationMethods();
-  if (auto current = methods.lookup(cls, selector)) methods.add(cls, keptSelector, current);
-  return methods.replace(cls, selector, std::move(method));
-}
-
 void ZqInstallWebContentsViewPatch() {
   const std::string cls = velquarin::platform::kWebContentsViewClass;
   if (!velquarin::platform::ClassRegistry::shared().exists(cls)) {

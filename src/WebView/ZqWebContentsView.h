@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "WebView/ZqReplaceMethod.h"
 #include "windows/DraggingDestination.h"
 #include "windows/Window.h"
 
@@ -16,13 +17,6 @@
 // Start-up: intercepts the web view class's drag handlers, keeping its own under the
 // names with an underscore before the colon ("draggingEntered_:").
 void ZqInstallWebContentsViewPatch();
-
-// Puts `method` on `cls` under `selector`, keeping what was there under `keptSelector`
-// unless that name is taken already (so a second install cannot call itself); returns the
-// operation it displaced.
-std::function<velquarin::platform::DragHandler> ZqReplaceMethod(
-    const std::string& cls, const std::string& selector, const std::string& keptSelector,
-    std::function<velquarin::platform::DragHandler> method);
 
 // Tells the host about one drag event, when a callback is stored and the drag carries files.
 void CallCallback(const char* eventName, const velquarin::platform::DraggingInfo& info);

@@ -90,10 +90,6 @@ Napi::Value applicationSupportDirectory(const Napi::CallbackInfo& info) {
   return ZqToHostString(info.Env(), zq_applicationSupportDirectory());
 }
 
-Napi::Value temporaryDirectory(const Napi::CallbackInfo& info) {
-  return ZqToHostString(info.Env(), zq_temporaryDirectory());
-}
-
 Napi::Value relaunch(const Napi::CallbackInfo& info) {
   return Napi::Boolean::New(info.Env(), zq_relaunch());
 }
@@ -147,7 +143,6 @@ Napi::Object Init(Napi::Env env, Napi::Object exports) {
   exports.Set("completeOneShot", Napi::Function::New(env, completeOneShot));
   exports.Set("oneShotPending", Napi::Function::New(env, oneShotPending));
   exports.Set("applicationSupportDirectory", Napi::Function::New(env, applicationSupportDirectory));
-  exports.Set("temporaryDirectory", Napi::Function::New(env, temporaryDirectory));
   exports.Set("relaunch", Napi::Function::New(env, relaunch));
   exports.Set("addressSanitized", Napi::Boolean::New(env, kAddressSanitized));
   exports.Set("leakForSanitizerCheck", Napi::Function::New(env, leakForSanitizerCheck));

@@ -99,23 +99,12 @@ bool haveSessionBus() {
 
 }  // namespace
 
-TEST(DesktopColorScheme, ThePortalsPreferenceIsRead) {
+// Dark and light answers of the portal are read in ADesktopChangeArrivesOnTheMainQueueAndIsPosted.
+TEST(DesktopColorScheme, ThePortalsNoPreferenceLeavesTheChoiceToOtherSources) {
   if (!haveSessionBus()) GTEST_SKIP() << "no session bus";
-  {
-    FakePortal portal(1);
-    ASSERT_TRUE(portal.serving());
-    EXPECT_EQ(velquarin::platform::readPortalColorScheme(2'000'000), AppearanceStyle::Dark);
-  }
-  {
-    FakePortal portal(2);
-    ASSERT_TRUE(portal.serving());
-    EXPECT_EQ(velquarin::platform::readPortalColorScheme(2'000'000), AppearanceStyle::Light);
-  }
-  {
-    FakePortal portal(0);  // no preference: another source decides
-    ASSERT_TRUE(portal.serving());
-    EXPECT_EQ(velquarin::platform::readPortalColorScheme(2'000'000), std::nullopt);
-  }
+  FakePortal portal(0);
+  ASSERT_TRUE(portal.serving());
+  EXPECT_EQ(velquarin::platform::readPortalColorScheme(2'000'000), std::nullopt);
 }
 
 TEST(DesktopColorScheme, NoPortalOrNoBusAnswersQuicklyWithNothing) {
@@ -156,37 +145,6 @@ TEST(DesktopColorScheme, GtkThemeNamesAndPreferencesAreRead) {
   EXPECT_EQ(readGtkTheme(config.path()), AppearanceStyle::Dark);
   environment.set("GTK_THEME", "Adwaita");
   EXPECT_EQ(readGtkTheme(config.path()), AppearanceStyle::Light);
-}
-
-TEST(Appearance, AChangeIsPostedOnTheDistributedCentreOnce) {
-  auto& center = NotificationCenter::distributedCenter();
-  int posted = 0;
-  AppearanceStyle seen = AppearanceStyle::Light;
-  const auto id = center.addObserver(Appearance::kThemeChangedNotification, nullptr,
-                                     NotificationCenter::Delivery::Posting, [&](const auto&) {
-                                       ++posted;
-                                       seen = Appearance::current();  // no deadlock, new value
-                                     });
-  Appearance::set(AppearanceStyle::Light);
-  posted = 0;
-  Appearance::set(AppearanceStyle::Dark);
-  Appearance::set(AppearanceStyle::Dark);
-  EXPECT_EQ(posted, 1);
-  EXPECT_EQ(seen, AppearanceStyle::Dark);
-  EXPECT_EQ(Appearance::current(), AppearanceStyle::Dark);
-  Appearance::set(AppearanceStyle::Light);
-  EXPECT_EQ(posted, 2);
-  center.removeObserver(id);
-}
-
-TEST(Appearance, ReloadingTakesThePortalsAnswer) {
-  if (!haveSessionBus()) GTEST_SKIP() << "no session bus";
-  Appearance::set(AppearanceStyle::Light);
-  FakePortal portal(1);
-  ASSERT_TRUE(portal.serving());
-  EXPECT_EQ(Appearance::reload(), AppearanceStyle::Dark);
-  EXPECT_EQ(Appearance::current(), AppearanceStyle::Dark);
-  Appearance::set(AppearanceStyle::Light);
 }
 
 TEST(Appearance, ADesktopChangeArrivesOnTheMainQueueAndIsPosted) {

@@ -7,15 +7,7 @@
 
 using velquarin::platform::Bundle;
 
-TEST(Bundle, TheSampleBundleIsTheDefaultMainBundle) {
-  auto bundle = Bundle::main();
-  EXPECT_EQ(bundle->infoString("CFBundleName"), "Velquarin");
-  EXPECT_EQ(bundle->infoString("CFBundleShortVersionString"), "3.1");
-  EXPECT_EQ(bundle->infoString("CFBundleVersion"), "3100");
-  EXPECT_TRUE(bundle->identifier().has_value());
-  EXPECT_EQ(bundle->infoString("NoSuchKey"), std::nullopt);
-}
-
+// The sample bundle's facts are pinned by tests/js/environment.test.js and logging.test.js.
 TEST(Bundle, ResourcesAreFoundByNameOnly) {
   namespace fs = std::filesystem;
   const fs::path root = fs::temp_directory_path() / "velquarin-bundle-test";

@@ -62,12 +62,3 @@ TEST(SystemVersion, VersionIdIsReadFromOsRelease) {
   EXPECT_EQ(SystemVersion::versionIdFromOsRelease("PRETTY_VERSION_ID=9\n"), std::nullopt);
   EXPECT_EQ(SystemVersion::versionIdFromOsRelease("VERSION_ID=\"\"\n"), std::nullopt);
 }
-
-TEST(SystemVersion, AnOverrideWinsUntilCleared) {
-  const std::string system = SystemVersion::current();
-  EXPECT_FALSE(system.empty());
-  SystemVersion::setOverride("11.2");
-  EXPECT_EQ(SystemVersion::current(), "11.2");
-  SystemVersion::setOverride(std::nullopt);
-  EXPECT_EQ(SystemVersion::current(), system);
-}

@@ -1,7 +1,6 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -12,41 +11,9 @@
 
 namespace http = velquarin::platform::http;
 
-TEST(HTTPRequest, TokensAndHeaderValuesRefuseWhatCouldSplitARequest) {
-  for (const char* token : {"GET", "M-SEARCH", "X-Custom_1", "!#$%&'*+-.^_`|~"}) {
-    EXPECT_TRUE(http::isToken(token)) << token;
-  }
-  for (const char* bad : {"", "Bad Name", "X:Y", "X\r\nY", "caf\xc3\xa9", "GET /x HTTP/1.1"}) {
-    EXPECT_FALSE(http::isToken(bad)) << bad;
-  }
-  EXPECT_TRUE(http::isValidHeaderValue(""));
-  EXPECT_TRUE(http::isValidHeaderValue("text/plain; q=0.5 \xc3\xa9"));
-  EXPECT_FALSE(http::isValidHeaderValue("a\r\nInjected: 1"));
-  EXPECT_FALSE(http::isValidHeaderValue("a\nb"));
-  EXPECT_FALSE(http::isValidHeaderValue(std::string("a\0b", 3)));
-}
-
-TEST(HTTPRequest, TimeoutsThatAreNotPositiveFiniteNumbersMeanTheDefault) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  for (std::optional<double> given :
-       {std::optional<double>{}, std::optional<double>{0.0}, std::optional<double>{-3.0},
-        std::optional<double>{nan}, std::optional<double>{inf}}) {
-    EXPECT_EQ(http::effectiveTimeout(given), http::kDefaultTimeoutSeconds);
-  }
-  EXPECT_EQ(http::effectiveTimeout(0.25), 0.25);
-}
-
-TEST(HTTPRequest, URLsSchemesAndOrigins) {
-  EXPECT_EQ(http::schemeOf("HTTPS://example.test/"), "https");
-  EXPECT_EQ(http::schemeOf("mailto:someone@example.test"), "mailto");
-  EXPECT_FALSE(http::schemeOf("/relative/path"));
-  EXPECT_FALSE(http::schemeOf("1http://x"));
-  EXPECT_TRUE(http::isHTTPURL("http://127.0.0.1:8080/a?b"));
-  EXPECT_FALSE(http::isHTTPURL("ftp://127.0.0.1/"));
-  EXPECT_FALSE(http::isHTTPURL("file:///etc/passwd"));
-  EXPECT_FALSE(http::isHTTPURL("http://exa mple.test/"));
-
+// Which URLs are refused, and what follows a redirect to another origin, is pinned by
+// tests/js/network.test.js against real servers.
+TEST(HTTPRequest, URLsResolveAndCompareOrigins) {
   EXPECT_EQ(http::resolveURL("http://h.test/a/b?q", "/c"), "http://h.test/c");
   EXPECT_EQ(http::resolveURL("http://h.test/a/b", "c d"), "http://h.test/a/c%20d");
   EXPECT_EQ(http::resolveURL("https://h.test/a", "//other.test/x"), "https://other.test/x");
@@ -93,21 +60,6 @@ TEST(HTTPRequest, BodyGrowsToItsLimitAndRefusesWithoutChangingWhatItHas) {
   std::free(bytes);
 }
 
-TEST(HTTPRequest, BodyOutOfMemoryKeepsWhatItHasAndRecoversOnceMemoryIsBack) {
-  http::failBodyAllocationsAbove(1000);
-  http::Body body;
-  std::string chunk(600, 'm');
-  // The first block would be 16 KiB; the body falls back to what it needs exactly.
-  EXPECT_EQ(body.append(chunk.data(), chunk.size(), 1 << 20), http::Body::Append::Ok);
-  EXPECT_EQ(body.append(chunk.data(), chunk.size(), 1 << 20), http::Body::Append::NoMemory);
-  EXPECT_EQ(body.size(), 600u);
-  EXPECT_FALSE(body.reserve(5000));
-  EXPECT_EQ(body.data()[599], 'm');
-  http::failBodyAllocationsAbove(0);
-  EXPECT_EQ(body.append(chunk.data(), chunk.size(), 1 << 20), http::Body::Append::Ok);
-  EXPECT_EQ(body.size(), 1200u);
-}
-
 TEST(URLError, CurlResultsMapToThePlatformCodesAndTexts) {
   const std::string url = "https://127.0.0.1:8443/x";
   const struct {
@@ -137,14 +89,6 @@ TEST(URLError, CurlResultsMapToThePlatformCodesAndTexts) {
   EXPECT_NE(untrusted.localizedDescription().find("pretending to be \u201c127.0.0.1\u201d"),
             std::string::npos);
 
-  const std::string description =
-      http::urlErrorForCurlCode(CURLE_OPERATION_TIMEDOUT, url).description();
-  EXPECT_EQ(description.rfind("Error Domain=NSURLErrorDomain Code=-1001 \"The request timed out.\" "
-                              "UserInfo={NSErrorFailingURLStringKey=https://127.0.0.1:8443/x, ",
-                              0),
-            0u)
-      << description;
-  EXPECT_EQ(description.back(), '}');
 }
 
 TEST(HTTPRequest, LibcurlIsTheGnuTLSBuildWithTheDecodersWeAdvertise) {

@@ -48,14 +48,6 @@ TEST(KeychainStatus, BusAndServiceErrorsMapToTheStoresCodes) {
   EXPECT_EQ(keychain::statusForError(nullptr), keychain::kInternalError);
 }
 
-TEST(KeychainStatus, MessagesNameTheCode) {
-  EXPECT_EQ(keychain::errorMessage(keychain::kItemNotFound),
-            "The specified item could not be found in the keychain.");
-  EXPECT_NE(keychain::errorMessage(keychain::kNotAvailable).find("Secret Service"),
-            std::string::npos);
-  EXPECT_EQ(keychain::errorMessage(-1), "Unknown error -1.");
-}
-
 TEST(KeychainStatus, TheCallTimeoutTakesOnlySensibleValues) {
   const double before = keychain::callTimeout();
   keychain::setCallTimeout(0.25);
@@ -65,16 +57,6 @@ TEST(KeychainStatus, TheCallTimeoutTakesOnlySensibleValues) {
   keychain::setCallTimeout(std::numeric_limits<double>::infinity());
   EXPECT_EQ(keychain::callTimeout(), 0.25);
   keychain::setCallTimeout(before);
-}
-
-TEST(BoundedWorker, RunsJobsOnItsOwnThread) {
-  keychain::BoundedWorker worker;
-  const auto caller = std::this_thread::get_id();
-  auto result = worker.run<bool>(
-      [caller](GCancellable*) { return std::this_thread::get_id() != caller; }, 5s);
-  ASSERT_TRUE(result.has_value());
-  EXPECT_TRUE(*result);
-  EXPECT_EQ(worker.run<int>([](GCancellable*) { return 42; }, 5s), 42);
 }
 
 TEST(BoundedWorker, AJobThatOverrunsIsCancelledAndTheCallerGoesOn) {

@@ -2,7 +2,6 @@
 #include <linux/if.h>
 #include <netinet/in.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <map>
 #include <string>
@@ -16,7 +15,6 @@
 
 namespace reachability = velquarin::platform::reachability;
 using velquarin::platform::FdCallback;
-using velquarin::platform::FdWatch;
 using velquarin::platform::FdWatchId;
 using velquarin::platform::LoopDriver;
 using velquarin::platform::MainQueue;
@@ -123,29 +121,6 @@ TEST(Reachability, TargetsExistForInternetAddressesOnly) {
   ASSERT_TRUE(flags.has_value());
   EXPECT_TRUE(*flags & reachability::kReachable);
   EXPECT_TRUE(*flags & reachability::kIsLocalAddress);
-}
-
-TEST_F(WithDriver, FdWatchesFollowTheirOwnerAndNeverHoldTheLoopUnlessAsked) {
-  int pipeEnds[2];
-  ASSERT_EQ(pipe(pipeEnds), 0);
-  {
-    FdWatch watch(pipeEnds[0], velquarin::platform::kFdReadable, false, [](unsigned) {});
-    ASSERT_TRUE(watch.active());
-    ASSERT_EQ(driver->watches.size(), 1u);
-    EXPECT_EQ(driver->watches.begin()->second.fd, pipeEnds[0]);
-    EXPECT_FALSE(driver->watches.begin()->second.keepAlive);
-    watch.update(velquarin::platform::kFdReadable | velquarin::platform::kFdWritable, true);
-    EXPECT_EQ(driver->watches.begin()->second.events, 3u);
-    EXPECT_TRUE(driver->watches.begin()->second.keepAlive);
-  }
-  EXPECT_TRUE(driver->watches.empty());
-  close(pipeEnds[0]);
-  close(pipeEnds[1]);
-}
-
-TEST(FdWatch, IsInactiveWithoutALoop) {
-  FdWatch watch(0, velquarin::platform::kFdReadable, false, [](unsigned) {});
-  EXPECT_FALSE(watch.active());
 }
 
 TEST_F(WithDriver, NotifierStartsOnceListensQuietlyAndStops) {

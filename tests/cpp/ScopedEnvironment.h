@@ -2,10 +2,11 @@
 
 #include <stdlib.h>
 
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
+
+#include "TempFolder.h"
 
 // Sets environment variables for one test and puts the old values back afterwards.
 class ScopedEnvironment {
@@ -39,24 +40,5 @@ class ScopedEnvironment {
   std::map<std::string, std::optional<std::string>> saved_;
 };
 
-// A fresh folder removed with everything in it at the end of the test.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "velquarin-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~ScratchFolder() {
-    std::error_code error;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, error);
-    std::filesystem::remove_all(path_, error);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+// Older name of the scratch folder.
+using ScratchFolder = TempFolder;

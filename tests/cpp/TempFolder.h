@@ -16,7 +16,11 @@ class TempFolder {
   }
   ~TempFolder() {
     std::error_code error;
-    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+    if (path_.empty()) return;
+    // A test may have taken its own rights away to stage a failure.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, error);
+    std::filesystem::remove_all(path_, error);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;

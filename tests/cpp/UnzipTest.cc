@@ -4,24 +4,20 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Extensions/NSFileManager+ZqExtensions.h"
+#include "TempFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Scratch {
-  Scratch() {
-    std::string pattern = (fs::temp_directory_path() / "unzip-test-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~Scratch() { fs::remove_all(path); }
-  fs::path path;
+// A scratch folder as a path one can append to.
+struct Scratch : TempFolder {
+  fs::path path{TempFolder::path()};
 };
 
 std::uint32_t crc32(const std::string& data) {
@@ -92,11 +88,6 @@ class ZipWriter {
   std::uint64_t stated_ = 0;
 };
 
-std::string contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Every entry below `root`, relative, without following links; links are marked "@".
 std::vector<std::string> listing(const fs::path& root) {
   std::vector<std::string> names;
@@ -141,8 +132,8 @@ TEST(Unzip, KeepsOnlyRegularFilesInsideTheDestination) {
   EXPECT_EQ(listing(f.destination),
             (std::vector<std::string>{"escape.txt", "nested", "nested/Photo2.JPG", "nested/deeper",
                                       "nested/deeper/photo.jpg", "notes.txt"}));
-  EXPECT_EQ(contents(f.destination / "nested/deeper/photo.jpg"), "jpg bytes");
-  EXPECT_EQ(contents(f.destination / "escape.txt"), "climbing out");
+  EXPECT_EQ(readFile(f.destination / "nested/deeper/photo.jpg"), "jpg bytes");
+  EXPECT_EQ(readFile(f.destination / "escape.txt"), "climbing out");
   EXPECT_TRUE(fs::is_empty(f.outside));
   EXPECT_FALSE(fs::exists(f.scratch.path / "work" / "escape.txt"));
   EXPECT_FALSE(fs::exists(f.scratch.path / "escape.txt"));
@@ -162,7 +153,7 @@ TEST(Unzip, FiltersMatchWithoutCaseAndExistingFilesWin) {
   again.file("nested.txt", "theirs");
   again.save(f.scratch.path / "again.zip");
   zq_unzipItemAtPath((f.scratch.path / "again.zip").string(), f.destination.string());
-  EXPECT_EQ(contents(f.destination / "nested.txt"), "mine");
+  EXPECT_EQ(readFile(f.destination / "nested.txt"), "mine");
 }
 
 TEST(Unzip, NeverWritesThroughALinkAlreadyInTheDestination) {
@@ -191,7 +182,7 @@ TEST(Unzip, RefusesArchivesListedAsTooLargeAndLeavesNothing) {
   // At the limits it is unpacked.
   zq_unzipItemAtPath(f.archive.string(), f.destination.string(), nullptr,
                      {.maxBytes = f.bytes, .maxEntries = f.entries});
-  EXPECT_EQ(contents(f.destination / "notes.txt"), "notes");
+  EXPECT_EQ(readFile(f.destination / "notes.txt"), "notes");
 
   // Not an archive unzip can list: nothing is tried.
   std::ofstream(f.scratch.path / "bogus.zip") << "not a zip";

@@ -12,7 +12,7 @@ using nlohmann::json;
 
 namespace {
 
-// An in-memory store whose operations can be made to fail, recording what was asked of it.
+// An in-memory store whose operations can be made to fail.
 class FakeStore final : public keychain::Store {
  public:
   struct Ref final : keychain::Item {
@@ -22,13 +22,9 @@ class FakeStore final : public keychain::Store {
 
   std::map<std::pair<std::string, std::string>, std::string> items;
   keychain::Status findFails = keychain::kSuccess;
-  keychain::Status addFails = keychain::kSuccess;
   keychain::Status modifyFails = keychain::kSuccess;
   keychain::Status removeFails = keychain::kSuccess;
   keychain::Status accountFails = keychain::kSuccess;
-  int adds = 0;
-  int modifies = 0;
-  int removes = 0;
 
   keychain::Lookup find(const std::string& service, const std::optional<std::string>& account,
                         bool withSecret) override {
@@ -42,20 +38,16 @@ class FakeStore final : public keychain::Store {
   }
   keychain::Status add(const std::string& service, const std::string& account,
                        const std::string& secret) override {
-    if (addFails != keychain::kSuccess) return addFails;
-    ++adds;
     items[{service, account}] = secret;
     return keychain::kSuccess;
   }
   keychain::Status modify(const keychain::Item& item, const std::string& secret) override {
     if (modifyFails != keychain::kSuccess) return modifyFails;
-    ++modifies;
     items.at(static_cast<const Ref&>(item).key) = secret;
     return keychain::kSuccess;
   }
   keychain::Status remove(const keychain::Item& item) override {
     if (removeFails != keychain::kSuccess) return removeFails;
-    ++removes;
     items.erase(static_cast<const Ref&>(item).key);
     return keychain::kSuccess;
   }
@@ -90,23 +82,11 @@ TEST(ZqKeychain, ServiceNameFollowsTheBundleName) {
   EXPECT_EQ(ZqKeychain("Some Service").service(), "Some Service");
 }
 
-TEST(ZqKeychain, CharacterCountIsTheHostsStringLength) {
-  EXPECT_EQ(ZqCharacterCount(""), 0u);
-  EXPECT_EQ(ZqCharacterCount("abc"), 3u);
-  EXPECT_EQ(ZqCharacterCount("p\xC3\xA4ss"), 4u);       // "päss": 5 bytes
-  EXPECT_EQ(ZqCharacterCount("\xE2\x82\xAC"), 1u);      // euro sign: 3 bytes
-  EXPECT_EQ(ZqCharacterCount("\xF0\x9F\x98\x80"), 2u);  // emoji: 4 bytes, a surrogate pair
-}
-
-TEST(ZqKeychain, AReadFailureOrASecretThatIsNotTextIsAFailureNotAPassword) {
+// Failures of an unreachable, locked or silent store and secrets that are not UTF-8 are pinned
+// against the real store by tests/js/keychain.test.js; these are the failures it cannot stage.
+TEST(ZqKeychain, ASecretHoldingNulIsReadWhole) {
   FakeStore store;
   ZqKeychain chain("S", store);
-  store.items[{"S", "a"}] = "secret";
-  store.findFails = keychain::kInteractionNotAllowed;
-  EXPECT_EQ(chain.passwordForAccount("a"), failed(keychain::kInteractionNotAllowed));
-  store.findFails = keychain::kSuccess;
-  store.items[{"S", "binary"}] = std::string("\xFF\xFE\x00x", 4);
-  EXPECT_EQ(chain.passwordForAccount("binary"), failed(keychain::kDecode));
   store.items[{"S", "nul"}] = std::string("a\0b", 3);
   EXPECT_EQ(chain.passwordForAccount("nul")["password"], std::string("a\0b", 3));
 }
@@ -124,37 +104,19 @@ TEST(ZqKeychain, NoPasswordDeletesAndAMissingItemCannotBeDeleted) {
   EXPECT_EQ(store.items.size(), 1u);
 }
 
-TEST(ZqKeychain, WriteFailuresReportTheirStatusAndWriteNothing) {
+TEST(ZqKeychain, AFailedModifyKeepsTheOldSecretAndAFailedRemoveKeepsTheItem) {
   FakeStore store;
   ZqKeychain chain("S", store);
-  store.findFails = keychain::kNotAvailable;
-  EXPECT_EQ(chain.setPassword("pw", "a"), failed(keychain::kNotAvailable));
-  EXPECT_EQ(store.adds + store.modifies + store.removes, 0);
-
-  store.findFails = keychain::kSuccess;
-  store.addFails = keychain::kNoDefaultKeychain;
-  EXPECT_EQ(chain.setPassword("pw", "a"), failed(keychain::kNoDefaultKeychain));
-  EXPECT_TRUE(store.items.empty());
-
   store.items[{"S", "a"}] = "old";
   store.modifyFails = keychain::kTimedOut;
   EXPECT_EQ(chain.setPassword("new", "a"), failed(keychain::kTimedOut));
   EXPECT_EQ(store.items.at({"S", "a"}), "old");
-}
-
-TEST(ZqKeychain, RemoveOneAnswersWhetherAnItemWent) {
-  FakeStore store;
-  ZqKeychain chain("S", store);
-  store.items[{"S", "a"}] = "x";
-  store.items[{"S", "b"}] = "y";
-  EXPECT_TRUE(chain.removePasswordForAccount("a"));
-  EXPECT_FALSE(chain.removePasswordForAccount("a"));
   store.removeFails = keychain::kInternalError;
-  EXPECT_FALSE(chain.removePasswordForAccount("b"));
+  EXPECT_FALSE(chain.removePasswordForAccount("a"));
   EXPECT_EQ(store.items.size(), 1u);
 }
 
-TEST(ZqKeychain, RemoveAllStopsAtTheFirstItemThatStays) {
+TEST(ZqKeychain, RemoveAllRemovesItemsWhoseAccountCannotBeRead) {
   FakeStore store;
   ZqKeychain chain("S", store);
   store.items[{"S", "a"}] = "1";
@@ -162,15 +124,6 @@ TEST(ZqKeychain, RemoveAllStopsAtTheFirstItemThatStays) {
   store.accountFails = keychain::kNoSuchAttribute;  // named "unknown" in the log, removed anyway
   EXPECT_TRUE(chain.removeAllPasswords());
   EXPECT_TRUE(store.items.empty());
-
-  store.items[{"S", "a"}] = "1";
-  store.removeFails = keychain::kInteractionNotAllowed;
-  EXPECT_FALSE(chain.removeAllPasswords());  // and it does not spin on that item
-  EXPECT_EQ(store.items.size(), 1u);
-
-  store.removeFails = keychain::kSuccess;
-  store.findFails = keychain::kNotAvailable;
-  EXPECT_FALSE(chain.removeAllPasswords());
 }
 
 TEST(ZqKeychain, AllAccountsIsASetOrNothingOnFailure) {

@@ -74,8 +74,10 @@ test('another application\'s text, HTML, PNG and file list read through the expo
     [1, 'ffd8']],
     ['xclip', ['-quiet', '-selection', 'clipboard', '-t', 'text/uri-list', '-i'],
       files.map((file) => `file://${encodeURI(file)}`).join('\r\n') + '\r\n', `
-      report(platform.readPasteboard('general').map((item) => Object.keys(item)));`,
-    [['public.file-url'], ['public.file-url'], ['public.file-url']]],
+      report([platform.readPasteboard('general').map((item) => Object.keys(item)),
+        JSON.parse(native.getValueOfPasteboardType('public.file-url'))]);`,
+    [[['public.file-url'], ['public.file-url'], ['public.file-url']],
+      files.map((file) => `file://${encodeURI(file)}`)]],
   ];
   for (const [command, args, input, body, expected] of cases) {
     const other = await owner(command, args, input);

@@ -10,7 +10,9 @@ const platform = loadPlatform();
 
 function logged(text) {
   platform.flushLogs();
-  return fs.readFileSync(platform.logFile(), 'utf8').split('\n').filter((line) => line.includes(text));
+  // The log file is shared by every process of the run: count this process's lines only.
+  return fs.readFileSync(platform.logFile(), 'utf8').split('\n')
+    .filter((line) => line.includes(` [${process.pid} `) && line.includes(text));
 }
 
 function recorder(body = () => {}) {

@@ -131,11 +131,13 @@ test('by default such a failure ends the process with a failure status', async (
   const blocker = path.join(root, 'blocker');
   fs.writeFileSync(blocker, '');
   try {
-    const { code, stderr } = await runChild(`
+    const { code, signal, stdout, stderr } = await runChild(`
       require(${JSON.stringify(addonPath('ZqTestProbe'))}).applicationSupportDirectory();
       console.log('still running');
     `, { env: { XDG_CONFIG_HOME: blocker } });
-    assert.notEqual(code, 0);
+    // An exit with EXIT_FAILURE, not an abort or another signal.
+    assert.deepEqual({ code, signal }, { code: 1, signal: null }, stderr);
+    assert.doesNotMatch(stdout, /still running/);
     assert.match(stderr, /Could not create directory '.*blocker\/Velquarin'\. \(/);
   } finally {
     fs.rmSync(root, { recursive: true });

@@ -30,35 +30,6 @@ const metadata = (files) => withSharp(`
   }
   return out;`);
 
-function crc32(bytes) {
-  let crc = 0xffffffff;
-  for (const byte of bytes) {
-    crc ^= byte;
-    for (let bit = 0; bit < 8; ++bit) crc = (crc >>> 1) ^ (0xedb88320 & -(crc & 1));
-  }
-  return (crc ^ 0xffffffff) >>> 0;
-}
-
-function chunk(type, data) {
-  const body = Buffer.concat([Buffer.from(type, 'ascii'), data]);
-  const length = Buffer.alloc(4);
-  length.writeUInt32BE(data.length);
-  const crc = Buffer.alloc(4);
-  crc.writeUInt32BE(crc32(body));
-  return Buffer.concat([length, body, crc]);
-}
-
-// A few dozen bytes of PNG whose header claims side x side RGBA pixels.
-function pngClaiming(side) {
-  const header = Buffer.alloc(13);
-  header.writeUInt32BE(side, 0);
-  header.writeUInt32BE(side, 4);
-  header.set([8, 6, 0, 0, 0], 8);
-  return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
-    chunk('IHDR', header), chunk('IDAT', Buffer.from([0x78, 0x9c, 0x03, 0, 0, 0, 0, 1])),
-    chunk('IEND', Buffer.alloc(0))]);
-}
-
 const photo = path.join(scratch, 'photo.jpg');
 const icon = path.join(scratch, 'icon.png');
 
@@ -120,16 +91,12 @@ test('scaleImage fits into the maxima and writes the type asked for', async () =
   }
 });
 
-test('scaleImage gives null for what it cannot or may not read', () => {
+// A header claiming too many pixels is refused before decoding: tests/cpp/ImagesTest.cc.
+test('scaleImage gives null for what it cannot read', () => {
   const text = path.join(scratch, 'notes.png');
   fs.writeFileSync(text, 'not an image');
-  const bomb = path.join(scratch, 'bomb.png');
-  fs.writeFileSync(bomb, pngClaiming(60000));
   const empty = path.join(scratch, 'empty.jpg');
   fs.writeFileSync(empty, '');
-  const start = process.hrtime.bigint();
-  assert.equal(native.scaleImage(bomb, 'PNG', 100, 100), null);
-  assert.ok(Number(process.hrtime.bigint() - start) / 1e6 < 2000);
   assert.equal(native.scaleImage(text, 'PNG', 100, 100), null);
   assert.equal(native.scaleImage(empty, 'PNG', 100, 100), null);
   assert.equal(native.scaleImage(path.join(scratch, 'missing.jpg'), 'PNG', 100, 100), null);

@@ -15,7 +15,9 @@ const scratch = () => fs.mkdtempSync(path.join(os.tmpdir(), 'pasteboard-test-'))
 // Lines of this process's log file holding `text`.
 function logged(text) {
   platform.flushLogs();
-  return fs.readFileSync(platform.logFile(), 'utf8').split('\n').filter((line) => line.includes(text));
+  // The log file is shared by every process of the run: count this process's lines only.
+  return fs.readFileSync(platform.logFile(), 'utf8').split('\n')
+    .filter((line) => line.includes(` [${process.pid} `) && line.includes(text));
 }
 
 function crc32(bytes) {

@@ -101,6 +101,7 @@ test('the container: unique IDs, deletion, refused makes take no id', () => {
   assert.equal(second.id, first.id + 1);
   assert.throws(() => make({ bogus: 1 }), { code: 'InvalidArgs' });
   assert.throws(() => make({ subject: 42 }), { code: 'InvalidArgs' });
+  assert.throws(() => make({ mailAttachments: ['/tmp/a'] }), { code: 'InvalidArgs' });
   assert.equal(make().id, second.id + 1, 'the refused makes took no id');
   const ids = () => platform.scriptGet(null, MESSAGES).map((ref) => ref.id);
   platform.scriptSet(null, MESSAGES, platform.scriptGet(null, MESSAGES));  // itself: kept
@@ -255,6 +256,20 @@ test('a script on the session bus makes, composes, reads and deletes', { skip: !
     result.deleted = await call(message, 'io.velquarin.Scripting1.OutgoingMessage.Delete');
     result.afterDelete = await property(message, 'io.velquarin.Scripting1.OutgoingMessage', 'Id');
     result.lookup = await call(path, APP + '.OutgoingMessageWithUniqueID', '0');
+
+    const monitor = require('node:child_process').spawn('gdbus',
+      ['monitor', '--session', '--dest', NAME, '--object-path', path]);
+    let monitored = '';
+    await new Promise((resolve) => monitor.stdout.on('data', (chunk) => {
+      monitored += chunk;
+      if (monitored.includes(' is owned by ')) resolve();
+    }));
+    await new Promise((resolve) => setTimeout(resolve, 300));  // its match rules are in place
+    native.setCurrentURL('https://mail.example/x', null, 'Drafts');
+    native.setUserDefault('DoNotDisturb', true);
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    monitor.kill();
+    result.monitored = monitored;
     return result;
   `);
   assert.equal(code, 0, stderr);
@@ -283,6 +298,9 @@ test('a script on the session bus makes, composes, reads and deletes', { skip: !
   assert.equal(r.deleted, '()');
   assert.match(r.afterDelete, /ERROR.*UnknownObject/);
   assert.match(r.lookup, /ERROR.*UnknownObject/);
+  assert.match(r.monitored, /PropertiesChanged.*'CurrentURL': <'https:\/\/mail.example\/x'>/);
+  assert.match(r.monitored, /PropertiesChanged.*'CurrentTitle': <'Drafts'>/);
+  assert.match(r.monitored, /PropertiesChanged.*'DoNotDisturb': <true>/);
 });
 
 test('without a session bus: one warning, and scripting still works', async () => {
