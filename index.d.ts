@@ -1110,8 +1110,9 @@ declare namespace VelquarinNative {
 
   /**
    * Changes a main-menu item found by a navigation path.
-   * @param navigationPath the path to the item.
-   * @param attributes what to change.
+   * @param navigationPath the path to the item: whole numbers index the current list (and
+   *   enter the item's submenu), strings skip past the first item with that title.
+   * @param attributes what to change; values of the wrong type are logged and skipped.
    * @returns 1 when the item was found and changed, else 0.
    * @category Main menu
    */
@@ -1121,8 +1122,9 @@ declare namespace VelquarinNative {
   ): 0 | 1;
 
   /**
-   * Changes the main-menu item whose represented object carries that "commandId"; the
-   * items are indexed once, at the first call.
+   * Changes the main-menu item whose represented object carries that "commandId" (an
+   * integer within int32). The items are indexed at the first call and again when the host
+   * has replaced its menu or the indexed item has left it.
    * @param commandId the item's command id.
    * @param attributes what to change.
    * @returns 1 when the item was found and changed, else 0.

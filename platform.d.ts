@@ -21,11 +21,18 @@ declare namespace VelquarinPlatform {
     distributed?: boolean;
   }
 
+  /** How a notification is posted: its centre and its object. */
+  interface PostOptions extends CenterOptions {
+    /** Plain data handed to observers as the notification's object (a search string). */
+    object?: unknown;
+  }
+
   /**
    * Called on the main thread for each notification observed: its name, its user info
-   * (null for none) and its object (a window's handle, else null).
+   * (null for none) and its object: a window's handle, a string (the search notification's),
+   * whatever plain data {@link post} was given as object, else null.
    */
-  type Observer<UserInfo = JsonObject | null> = (name: string, userInfo: UserInfo, object: WindowHandle | null) => void;
+  type Observer<UserInfo = JsonObject | null> = (name: string, userInfo: UserInfo, object: WindowHandle | string | null) => void;
 
   /** A window of the platform. */
   interface WindowInfo {
@@ -140,14 +147,14 @@ declare namespace VelquarinPlatform {
    * @param name the notification's name.
    * @param userInfo plain data (bigints for integers beyond 2^53); a value that is not an
    *   object posts none.
-   * @param options which centre.
+   * @param options which centre, and the notification's object.
    * @returns nothing.
    * @category Notifications
    */
   function post<Name extends string>(
     name: Exclude<Name, keyof HostNotifications>,
     userInfo?: JsonObject | null,
-    options?: CenterOptions,
+    options?: PostOptions,
   ): void;
 
   /**
@@ -576,6 +583,10 @@ declare namespace VelquarinPlatform {
     fontSize: number;
     /** Its key equivalent ("" for none). */
     keyEquivalent: string;
+    /** The modifiers its key equivalent needs, by bit: shift 1 << 17, control 1 << 18, option 1 << 19, command 1 << 20. */
+    modifierMask: number;
+    /** A hidden item is not shown (its key equivalent still works). */
+    hidden: boolean;
     /** Its tag. */
     tag: number;
     /** Its image as PNG bytes; null for none. */
@@ -633,6 +644,141 @@ declare namespace VelquarinPlatform {
    * @category Menus and status bar
    */
   function renderStatusBar(scale?: number): Buffer;
+
+  /** An item of a main-menu template, as a host framework builds the application's menu. */
+  interface MenuTemplateItem {
+    /** Its title; "" by default. */
+    title?: string;
+    /** A separator line; the other fields are then ignored. */
+    separator?: boolean;
+    /** Its key equivalent, case kept ("" for none). */
+    key?: string;
+    /** The modifiers of the key equivalent (bits as in {@link MenuItemInfo.modifierMask}); command by default. */
+    modifiers?: number;
+    /** Not shown; false by default. */
+    hidden?: boolean;
+    /** Whether it can be chosen; true by default. */
+    enabled?: boolean;
+    /** The action reported to the template's onAction when the item is chosen. */
+    action?: string;
+    /** The value the item carries (the host's {"commandId": n}). */
+    representedObject?: unknown;
+    /** Its submenu, whose title is the item's. */
+    submenu?: MenuTemplateItem[];
+  }
+
+  /**
+   * Sets the application's main menu from a template, replacing the whole menu, as the host
+   * framework does when the host sets its menu.
+   * @param template the top-level items, each with a submenu; null removes the main menu.
+   * @param onAction told the action, title and represented object of an item with an action
+   *   when it is chosen.
+   * @returns nothing.
+   * @category Main menu and dock
+   */
+  function setMainMenu(
+    template: MenuTemplateItem[] | null,
+    onAction?: (action: string, title: string, representedObject: unknown) => void,
+  ): void;
+
+  /**
+   * The main menu's items, hidden ones included.
+   * @returns the top-level items with their submenus; null when there is no main menu.
+   * @category Main menu and dock
+   */
+  function mainMenuItems(): MenuItemInfo[] | null;
+
+  /**
+   * Opens a top-level menu of the main menu as the user would (its delegate hears it), and
+   * along a path nested submenus too. A menu that is open closes first.
+   * @param index the top-level item's place, or a path of places into submenus.
+   * @returns false when the path does not lead to submenus.
+   * @category Main menu and dock
+   */
+  function openMainMenu(index: number | number[]): boolean;
+
+  /**
+   * Closes the open main-menu menus, innermost first.
+   * @returns nothing.
+   * @category Main menu and dock
+   */
+  function closeMainMenu(): void;
+
+  /**
+   * Picks a main-menu item as the user would: open menus close, then its action runs.
+   * @param path the item's places from the top level, e.g. [0, 2].
+   * @returns false for a missing, hidden or disabled item or one without an action.
+   * @category Main menu and dock
+   */
+  function chooseMainMenuItem(path: number | number[]): boolean;
+
+  /**
+   * Opens the dock menu: the application delegate is asked for it, as at each opening.
+   * @returns its items; null when the delegate offers none.
+   * @category Main menu and dock
+   */
+  function dockMenu(): MenuItemInfo[] | null;
+
+  /**
+   * Picks an item of the dock menu opened last; the menu then closes.
+   * @param index the item's place.
+   * @returns false when there is no open dock menu or no such enabled item with an action.
+   * @category Main menu and dock
+   */
+  function chooseDockMenuItem(index: number): boolean;
+
+  /**
+   * Removes the application delegate, as a host framework's child process runs; call it
+   * before the module loads.
+   * @returns nothing.
+   * @category Main menu and dock
+   */
+  function removeApplicationDelegate(): void;
+
+  /**
+   * Launches an action of a desktop entry, as a Linux dock does with its static actions.
+   * @param desktopFile the path of the .desktop file.
+   * @param action the action's identifier ("compose-new-message").
+   * @returns false when the file is not a valid entry or has no such action.
+   * @category Main menu and dock
+   */
+  function launchDesktopAction(desktopFile: string, action: string): boolean;
+
+  /** What a service handler of the application answered. */
+  interface ServiceOutcome {
+    /** Whether the application has a handler of that name. */
+    handled: boolean;
+    /** The error text shown to the user; null when the service ran. */
+    error: string | null;
+  }
+
+  /**
+   * Picks one of the application's services as the desktop would: the handler runs on the
+   * named pasteboard. Write the selection first ({@link writePasteboard}), read what the
+   * handler left afterwards ({@link readPasteboard}).
+   * @param message the handler's name: "searchSelection", "mailSelection", "mailDocument" or "mailTo".
+   * @param pasteboard the pasteboard's name (a {@link uniquePasteboard}).
+   * @returns whether it was handled, and its error text.
+   * @category Main menu and dock
+   */
+  function invokeService(message: string, pasteboard: string): ServiceOutcome;
+
+  /**
+   * Registers another application's service under the title the Services menu would list
+   * it with, for the module's `performService`.
+   * @param title the service's title.
+   * @param service called with the name of the pasteboard it is handed; null removes it.
+   * @returns nothing.
+   * @category Main menu and dock
+   */
+  function registerService(title: string, service: ((pasteboard: string) => void) | null): void;
+
+  /**
+   * How many named pasteboards exist, the standard ones included once made.
+   * @returns the count.
+   * @category Main menu and dock
+   */
+  function namedPasteboardCount(): number;
 
   /** A notification as the user-notification centre holds it. */
   interface UserNotificationInfo {

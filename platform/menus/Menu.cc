@@ -56,7 +56,11 @@ void Menu::removeAllItems() {
 void Menu::update() {
   auto keep = weak_from_this().lock();  // the delegate may drop its last owner
   if (auto delegate = delegate_.lock()) delegate->menuNeedsUpdate(*this);
-  if (!autoenablesItems_) return;
+  if (autoenablesItems_) validateItems();
+  if (auto delegate = delegate_.lock()) delegate->menuWillOpen(*this);
+}
+
+void Menu::validateItems() {
   const auto items = items_;  // validation may change the menu
   for (const auto& item : items) {
     if (item->isSeparatorItem()) continue;

@@ -17,6 +17,8 @@ class MenuDelegate {
   virtual ~MenuDelegate() = default;
   // Before the menu opens: the moment to fill it.
   virtual void menuNeedsUpdate(Menu&) {}
+  // Filled and validated, about to show.
+  virtual void menuWillOpen(Menu&) {}
   virtual void menuDidClose(Menu&) {}
 };
 
@@ -29,6 +31,9 @@ class Menu : public std::enable_shared_from_this<Menu> {
   Menu& operator=(const Menu&) = delete;
 
   const std::string& title() const { return title_; }
+  void setTitle(std::string title) { title_ = std::move(title); }
+  // The item whose submenu this is; null for a top-level menu or when that item is gone.
+  std::shared_ptr<MenuItem> parentItem() const { return parentItem_.lock(); }
 
   const std::vector<std::shared_ptr<MenuItem>>& items() const { return items_; }
   std::size_t numberOfItems() const { return items_.size(); }
@@ -47,8 +52,9 @@ class Menu : public std::enable_shared_from_this<Menu> {
   bool autoenablesItems() const { return autoenablesItems_; }
   void setAutoenablesItems(bool on) { autoenablesItems_ = on; }
 
-  // What the desktop does when the menu is about to show: the delegate fills it, then the
-  // items are validated. Safe when the delegate changes or drops the menu meanwhile.
+  // What the desktop does when the menu is about to show: the delegate fills it, the items
+  // are validated, then the delegate hears that it opens. Safe when the delegate changes or
+  // drops the menu meanwhile.
   void update();
   // The menu was dismissed: tells the delegate.
   void didClose();
@@ -57,9 +63,12 @@ class Menu : public std::enable_shared_from_this<Menu> {
   bool performActionForItem(const std::shared_ptr<MenuItem>& item);
 
  private:
+  friend class MenuItem;
   void detach(MenuItem& item);
+  void validateItems();
 
   std::string title_;
+  std::weak_ptr<MenuItem> parentItem_;
   std::vector<std::shared_ptr<MenuItem>> items_;
   std::weak_ptr<MenuDelegate> delegate_;
   bool autoenablesItems_ = true;

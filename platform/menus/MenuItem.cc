@@ -27,7 +27,9 @@ Font MenuItem::displayedFont() const {
 }
 
 void MenuItem::setSubmenu(std::shared_ptr<Menu> submenu) {
+  if (submenu_ && submenu_->parentItem().get() == this) submenu_->parentItem_.reset();
   submenu_ = std::move(submenu);
+  if (submenu_) submenu_->parentItem_ = weak_from_this();
 }
 
 }  // namespace velquarin::platform

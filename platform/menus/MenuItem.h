@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "application/EventModifierFlags.h"
 #include "drawing/Graphics.h"
 #include "images/Image.h"
 
@@ -59,6 +60,12 @@ class MenuItem : public std::enable_shared_from_this<MenuItem> {
   void setTarget(const std::shared_ptr<MenuTarget>& target) { target_ = target; }
   const std::string& keyEquivalent() const { return keyEquivalent_; }
   void setKeyEquivalent(std::string key) { keyEquivalent_ = std::move(key); }
+  // The modifiers the key equivalent needs (EventModifierFlags bits); command by default.
+  std::uint64_t keyEquivalentModifierMask() const { return keyEquivalentModifierMask_; }
+  void setKeyEquivalentModifierMask(std::uint64_t mask) { keyEquivalentModifierMask_ = mask; }
+  // A hidden item is not shown, yet its key equivalent still works.
+  bool isHidden() const { return hidden_; }
+  void setHidden(bool hidden) { hidden_ = hidden; }
   long tag() const { return tag_; }
   void setTag(long tag) { tag_ = tag; }
 
@@ -76,6 +83,7 @@ class MenuItem : public std::enable_shared_from_this<MenuItem> {
   void setEnabled(bool enabled) { enabled_ = enabled; }
 
   const std::shared_ptr<Menu>& submenu() const { return submenu_; }
+  // The submenu learns this item as its parent item (the item must be owned by a shared_ptr).
   void setSubmenu(std::shared_ptr<Menu> submenu);
   // The menu holding this item; null when it is in none.
   Menu* menu() const { return menu_; }
@@ -88,6 +96,8 @@ class MenuItem : public std::enable_shared_from_this<MenuItem> {
   std::string action_;
   std::weak_ptr<MenuTarget> target_;
   std::string keyEquivalent_;
+  std::uint64_t keyEquivalentModifierMask_ = EventModifierFlags::Command;
+  bool hidden_ = false;
   long tag_ = 0;
   nlohmann::json representedObject_;
   std::string toolTip_;

@@ -1,63 +1,17 @@
 #include <cmath>
 #include <vector>
 
-#include "JsonValue.h"
 #include "binding/BindingRegistry.h"
+#include "binding/MenuDescription.h"
 #include "images/ImageTypes.h"
 #include "menus/StatusBar.h"
 
 namespace velquarin::binding {
 namespace {
 
-using platform::BitmapFileType;
-using platform::ControlState;
-using platform::Image;
-using platform::Menu;
-using platform::MenuItem;
 using platform::StatusBar;
 
 constexpr int kMaxDepth = 64;
-
-Napi::Value pngOf(Napi::Env env, const std::shared_ptr<Image>& image) {
-  if (!image) return env.Null();
-  const auto png = image->representation(BitmapFileType::PNG);
-  if (!png) return env.Null();
-  return Napi::Buffer<std::uint8_t>::Copy(env, png->data(), png->size());
-}
-
-Napi::Value describeMenu(Napi::Env env, const Menu& menu, int depth);
-
-Napi::Object describeItem(Napi::Env env, const MenuItem& item, int depth) {
-  auto result = Napi::Object::New(env);
-  result.Set("title", item.displayedTitle());
-  result.Set("separator", item.isSeparatorItem());
-  result.Set("enabled", item.isEnabled());
-  result.Set("checked", item.state() == ControlState::On);
-  result.Set("state", item.state() == ControlState::On    ? "on"
-                      : item.state() == ControlState::Off ? "off"
-                                                          : "mixed");
-  result.Set("action", item.action());
-  result.Set("hasTarget", static_cast<bool>(item.target()));
-  result.Set("toolTip", item.toolTip());
-  result.Set("fontSize", item.displayedFont().size);
-  result.Set("keyEquivalent", item.keyEquivalent());
-  result.Set("tag", static_cast<double>(item.tag()));
-  result.Set("image", pngOf(env, item.image()));
-  result.Set("representedObject", node::jsonToJs(env, item.representedObject()));
-  result.Set("submenu", item.submenu() && depth < kMaxDepth
-                            ? describeMenu(env, *item.submenu(), depth + 1)
-                            : env.Null());
-  return result;
-}
-
-Napi::Value describeMenu(Napi::Env env, const Menu& menu, int depth) {
-  const auto items = menu.items();  // a copy: image encoding runs no host code, but be plain
-  auto array = Napi::Array::New(env, items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    array.Set(static_cast<uint32_t>(i), describeItem(env, *items[i], depth));
-  }
-  return array;
-}
 
 // statusItems(): the items of the menu bar's status area, left to right.
 Napi::Value statusItems(const Napi::CallbackInfo& info) {

@@ -45,8 +45,12 @@ std::size_t NotificationCenter::observerCount() const {
 }
 
 void NotificationCenter::post(std::string name, const void* object, nlohmann::json userInfo) {
-  auto notification = std::make_shared<const Notification>(
-      Notification{std::move(name), object, std::move(userInfo)});
+  post(Notification{std::move(name), object, std::move(userInfo), nullptr});
+}
+
+void NotificationCenter::post(Notification posted) {
+  const void* object = posted.object;
+  auto notification = std::make_shared<const Notification>(std::move(posted));
   std::vector<Entry> matching;
   {
     std::lock_guard lock(mutex_);

@@ -11,11 +11,14 @@
 namespace velquarin::platform {
 
 // A notification: its name, the object that posted it (an identity, never dereferenced
-// by the centre) and a user-info dictionary (a JSON object, or null when there is none).
+// by the centre), the object's value when it is plain data (a search string, say; null when
+// there is none) and a user-info dictionary (a JSON object, or null when there is none).
+// Observers read a plain object from `value`, never from the identity.
 struct Notification {
   std::string name;
   const void* object = nullptr;
   nlohmann::json userInfo;
+  nlohmann::json value;
 };
 
 using ObserverId = std::uint64_t;
@@ -39,6 +42,8 @@ class NotificationCenter {
                          Observer observer);
   void removeObserver(ObserverId id);
   void post(std::string name, const void* object = nullptr, nlohmann::json userInfo = nullptr);
+  // Posts a notification built in full (a value object included).
+  void post(Notification notification);
   std::size_t observerCount() const;
 
  private:

@@ -36,16 +36,17 @@ NotificationCenter& centerFor(const Napi::CallbackInfo& info, std::size_t option
   return NotificationCenter::defaultCenter();
 }
 
-// The object of a notification as the host sees it: a window's handle, else null.
-Napi::Value objectValue(Napi::Env env, const void* object) {
-  if (!object) return env.Null();
+// The object of a notification as the host sees it: a window's handle, else its value (null
+// when it has none).
+Napi::Value objectValue(Napi::Env env, const Notification& notification) {
+  if (!notification.object) return node::jsonToJs(env, notification.value);
   for (const auto& window : platform::WindowRegistry::shared().windows()) {
-    if (window.get() == object) {
+    if (window.get() == notification.object) {
       const auto bytes = platform::WindowRegistry::bytesOf(window->handle());
       return Napi::Buffer<uint8_t>::Copy(env, bytes.data(), bytes.size());
     }
   }
-  return env.Null();
+  return node::jsonToJs(env, notification.value);
 }
 
 // observe(name | null, fn(name, userInfo, object), {distributed}?): returns an observer id.
@@ -72,7 +73,7 @@ Napi::Value observe(const Napi::CallbackInfo& info) {
         node::callHost(env, it->second.function.Value(), *it->second.context, [&](Napi::Env env) {
           return std::vector<napi_value>{Napi::String::New(env, notification.name),
                                          node::jsonToJs(env, notification.userInfo),
-                                         objectValue(env, notification.object)};
+                                         objectValue(env, notification)};
         });
       });
   *id = observerId;
@@ -96,15 +97,21 @@ Napi::Value removeObserver(const Napi::CallbackInfo& info) {
   return info.Env().Undefined();
 }
 
-// post(name, userInfo?, {distributed}?): posts as the rest of the desktop would.
+// post(name, userInfo?, {distributed, object}?): posts as the rest of the desktop would;
+// `object` is plain data handed to observers as the notification's object.
 Napi::Value post(const Napi::CallbackInfo& info) {
   if (failIf(info.Env(), info.Length() < 1 || !info[0].IsString(),
-             "post(name: string, userInfo?: object, options?: {distributed?: boolean})")) {
+             "post(name: string, userInfo?: object, options?: {distributed?: boolean, "
+             "object?: unknown})")) {
     return {};
   }
-  nlohmann::json userInfo = nullptr;
-  if (info.Length() > 1 && info[1].IsObject()) userInfo = node::jsToJson(info[1]);
-  centerFor(info, 2).post(info[0].As<Napi::String>().Utf8Value(), nullptr, std::move(userInfo));
+  Notification notification{info[0].As<Napi::String>().Utf8Value(), nullptr, nullptr, nullptr};
+  if (info.Length() > 1 && info[1].IsObject()) notification.userInfo = node::jsToJson(info[1]);
+  if (info.Length() > 2 && info[2].IsObject()) {
+    auto options = info[2].As<Napi::Object>();
+    if (options.Has("object")) notification.value = node::jsToJson(options.Get("object"));
+  }
+  centerFor(info, 2).post(std::move(notification));
   return info.Env().Undefined();
 }
 

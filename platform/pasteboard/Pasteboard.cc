@@ -97,6 +97,12 @@ bool Pasteboard::release(const std::string& name) {
   return shared.named.erase(name) > 0;
 }
 
+std::size_t Pasteboard::namedCount() {
+  auto& shared = registry();
+  std::lock_guard lock(shared.mutex);
+  return shared.named.size();
+}
+
 std::size_t Pasteboard::readLimit() {
   return gReadLimit.load();
 }

@@ -40,6 +40,8 @@ class Pasteboard {
   // Forgets a named pasteboard (holders keep their object); the general, find and drag
   // pasteboards stay. False when there was none of that name.
   static bool release(const std::string& name);
+  // How many named pasteboards exist (the general, find and drag ones included once made).
+  static std::size_t namedCount();
 
   // Largest data read from another application for one type (default 64 MiB).
   static std::size_t readLimit();
