@@ -191,13 +191,14 @@ bool X11Clipboard::ownsClipboard() const {
 
 bool X11Clipboard::ownerIsThisProcess(xcb_window_t owner) {
   auto* connection = reader_->get();
-  xcb_res_client_id_spec_t spec{owner, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+  xcb_res_client_id_spec_t clientQuery{owner, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
   XcbReply<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(
-      connection, xcb_res_query_client_ids(connection, 1, &spec), nullptr));
+      connection, xcb_res_query_client_ids(connection, 1, &clientQuery), nullptr));
   if (!reply) return false;
   for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem;
        xcb_res_client_id_value_next(&ids)) {
-    if ((ids.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
+    const auto& [client, byteLength] = *ids.data;
+    if ((client.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
         xcb_res_client_id_value_value_length(ids.data) == 1) {
       return *xcb_res_client_id_value_value(ids.data) == static_cast<uint32_t>(::getpid());
     }
