@@ -279,7 +279,7 @@ test('openFile by id, .desktop id, name, path and default: one argument per file
   assert.ok(!fs.existsSync('pwned') && !fs.existsSync(path.join(root, 'docs', 'pwned')));
 });
 
-test('the address picker's Edit in Contacts opens the selected card with the vCard application', async () => {
+test('Edit in Contacts in the address picker opens the selected card with the vCard application', async () => {
   const card = path.join(data, 'contacts', 'book', 'ann.vcf');
   write(card, 'BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ann\r\nFN:Ann Lee\r\nEMAIL:ann@example.com\r\nEND:VCARD\r\n');
   const { output } = await inChild(`
