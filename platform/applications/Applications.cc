@@ -65,8 +65,8 @@ std::vector<std::string> themedNames(GIcon* icon) {
   return names;
 }
 
-Application describe(GAppInfo* info) {
-  Application app;
+InstalledApplication describe(GAppInfo* info) {
+  InstalledApplication app;
   auto* desktop = G_DESKTOP_APP_INFO(info);
   const char* filename = g_desktop_app_info_get_filename(desktop);
   app.path = filename ? filename : "";
@@ -177,13 +177,13 @@ bool openURIs(const std::vector<std::string>& uris, const std::optional<std::str
 
 }  // namespace
 
-std::optional<Application> applicationWithId(std::string_view id) {
+std::optional<InstalledApplication> applicationWithId(std::string_view id) {
   auto info = installedInfo(id);
   if (!info) return std::nullopt;
   return describe(info.get());
 }
 
-std::optional<Application> findApplication(std::string_view application) {
+std::optional<InstalledApplication> findApplication(std::string_view application) {
   auto info = findInfo(application);
   if (!info) return std::nullopt;
   return describe(info.get());
@@ -202,8 +202,8 @@ std::optional<std::string> contentTypeForExtension(std::string_view extension) {
   return std::string(type.get());
 }
 
-std::vector<Application> applicationsForContentType(const std::string& contentType) {
-  std::vector<Application> apps;
+std::vector<InstalledApplication> applicationsForContentType(const std::string& contentType) {
+  std::vector<InstalledApplication> apps;
   if (contentType.empty()) return apps;
   const AppList all(g_app_info_get_all_for_type(contentType.c_str()));
   for (GList* item = all.get(); item; item = item->next) {
@@ -241,10 +241,10 @@ std::optional<std::string> normalizedScheme(std::string_view scheme) {
   return normalized;
 }
 
-std::vector<Application> applicationsForScheme(std::string_view scheme) {
+std::vector<InstalledApplication> applicationsForScheme(std::string_view scheme) {
   const auto normalized = normalizedScheme(scheme);
   return normalized ? applicationsForContentType(schemeType(*normalized))
-                    : std::vector<Application>{};
+                    : std::vector<InstalledApplication>{};
 }
 
 std::optional<std::string> defaultApplicationIdForScheme(std::string_view scheme) {

@@ -19,7 +19,7 @@
 
 namespace velquarin::platform {
 
-struct Application {
+struct InstalledApplication {
   std::string id;    // desktop-file id without ".desktop"
   std::string path;  // the .desktop file
   std::string name;  // the entry's Name in the user's language
@@ -31,18 +31,18 @@ struct Application {
 
 // The installed application with this id (exactly; no ".desktop"); nullopt for ids that
 // are empty, hold a "/" or control characters, or are not installed.
-std::optional<Application> applicationWithId(std::string_view id);
+std::optional<InstalledApplication> applicationWithId(std::string_view id);
 
 // An application named the ways a user or host may: the absolute path of a .desktop file,
 // a desktop-file id with or without ".desktop", or the Name of an installed application.
-std::optional<Application> findApplication(std::string_view application);
+std::optional<InstalledApplication> findApplication(std::string_view application);
 
 // The MIME type files with this extension have ("pdf" gives "application/pdf"); nullopt
 // when the extension names no known type, is empty or holds a "/".
 std::optional<std::string> contentTypeForExtension(std::string_view extension);
 
 // The applications that open `contentType`, in GIO's order, and the default one's id.
-std::vector<Application> applicationsForContentType(const std::string& contentType);
+std::vector<InstalledApplication> applicationsForContentType(const std::string& contentType);
 std::optional<std::string> defaultApplicationIdForContentType(const std::string& contentType);
 
 // The theme icon names of a content type, most specific first, without symbolic variants.
@@ -54,7 +54,7 @@ std::optional<std::string> normalizedScheme(std::string_view scheme);
 
 // Handlers of a URL scheme ("x-scheme-handler/<scheme>"); [] and nullopt for a scheme that
 // is not one.
-std::vector<Application> applicationsForScheme(std::string_view scheme);
+std::vector<InstalledApplication> applicationsForScheme(std::string_view scheme);
 std::optional<std::string> defaultApplicationIdForScheme(std::string_view scheme);
 
 enum class SetDefaultResult {

@@ -128,7 +128,7 @@ std::optional<platform::FileError> ZqCreateDirectory(const std::string& director
   return platform::FileError{error ? error.value() : ENOTDIR, directory};
 }
 
-nlohmann::json ZqAppsFromBundleIds(const std::vector<platform::Application>& apps,
+nlohmann::json ZqAppsFromBundleIds(const std::vector<platform::InstalledApplication>& apps,
                                    const std::optional<std::string>& defaultIdentifier,
                                    std::int64_t size, const std::optional<std::string>& directory) {
   const auto bundle = platform::Bundle::main();

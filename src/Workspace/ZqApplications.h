@@ -56,9 +56,10 @@ std::optional<velquarin::platform::FileError> ZqCreateDirectory(const std::strin
 
 // The application entries (JSON objects) of the registry's applications, in its order; icons
 // in `directory` when there is one, drawn only for files not there yet.
-nlohmann::json ZqAppsFromBundleIds(const std::vector<velquarin::platform::Application>& apps,
-                                   const std::optional<std::string>& defaultIdentifier,
-                                   std::int64_t size, const std::optional<std::string>& directory);
+nlohmann::json ZqAppsFromBundleIds(
+    const std::vector<velquarin::platform::InstalledApplication>& apps,
+    const std::optional<std::string>& defaultIdentifier, std::int64_t size,
+    const std::optional<std::string>& directory);
 nlohmann::json ZqApplicationsForFileExtension(const std::string& extension, std::int64_t size,
                                               const std::optional<std::string>& directory);
 nlohmann::json ZqApplicationsForURLScheme(const std::string& scheme, std::int64_t size,
