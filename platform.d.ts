@@ -41,6 +41,90 @@ declare namespace VelquarinPlatform {
     title: string;
   }
 
+  /** How {@link createWindow} makes a window. */
+  interface WindowOptions {
+    title?: string;
+    /** Declares the class below this one first (a class keeps its first superclass). */
+    superclass?: string;
+    /** The delegate's class; "AtomNSWindowDelegate" by default, "" for none. */
+    delegateClass?: string;
+    /** The whole window in screen points; {x: 100, y: 100, width: 800, height: 622} by default. */
+    frame?: Frame;
+    /** A panel takes the keyboard but never becomes main. */
+    panel?: boolean;
+    /** false: created off screen. */
+    visible?: boolean;
+    /** Style bits: titled 1, closable 2, miniaturisable 4, resizable 8 (all by default). */
+    styleMask?: number;
+  }
+
+  /** A window's state, from {@link windowState}. */
+  interface WindowState {
+    className: string;
+    title: string;
+    visible: boolean;
+    panel: boolean;
+    frame: Frame;
+    /** The area below the title bar (22 points for a titled window). */
+    contentRect: Frame;
+    /** Whether the last frame change was animated. */
+    lastChangeAnimated: boolean;
+    /** The content view's opacity, 0 to 1. */
+    contentAlpha: number;
+    /** The first responder's view id; null when it is the window. */
+    firstResponder: ViewId | null;
+    sheets: { id: number; className: string }[];
+    key: boolean;
+    main: boolean;
+  }
+
+  /** What {@link dragTitleBarIcon} did. */
+  interface TitleBarDrag {
+    allowed: boolean;
+    /** The drag pasteboard's types and their texts. */
+    types: string[];
+    strings: Record<string, string>;
+  }
+
+  /** A modifier key by name. */
+  type ModifierName = "command" | "shift" | "option" | "control" | "capsLock" | "function" | "numericPad" | "help";
+
+  /**
+   * An input event. The key is a hardware key code of the desktop's ANSI keyboard (2 is D,
+   * 123 left arrow) or a DOM `code` ("KeyD", "ArrowLeft"); its characters come from the
+   * keyboard layout unless given. The window is the key window and the location (10, 10)
+   * in it unless given.
+   */
+  interface EventDescription {
+    keyCode?: number;
+    code?: string;
+    modifiers?: ModifierName[] | number;
+    characters?: string;
+    charactersIgnoringModifiers?: string;
+    location?: DragPoint;
+    window?: WindowHandle;
+  }
+
+  /** What the dispatch of an event did. */
+  interface DispatchReport {
+    /** A local monitor kept the event from the dispatch. */
+    swallowed: boolean;
+    /** A web view took the key. */
+    webView: boolean;
+    /** The title of the menu item the key fired; null for none. */
+    menuItem: string | null;
+  }
+
+  /** A key a web view took. */
+  interface WebViewKey {
+    selector: "keyDown:" | "keyUp:" | "flagsChanged:";
+    view: ViewId;
+    keyCode: number;
+    modifierFlags: number;
+    characters: string;
+    charactersIgnoringModifiers: string;
+  }
+
   /** A view of a window's tree, by its number. */
   type ViewId = number;
 
@@ -158,13 +242,233 @@ declare namespace VelquarinPlatform {
   ): void;
 
   /**
-   * Opens a window of a class, as the host's framework would.
+   * Opens a window of a class, as the host's framework would, without showing it.
    * @param className the window's class, as "AtomNSWindow" for a browser window.
    * @param title the title.
    * @returns the new window's handle.
    * @category Windows
    */
   function createWindow(className: string, title?: string): WindowHandle;
+
+  /**
+   * Opens a window of a class and, unless `visible` is false, shows it in front and makes it
+   * key (and main, unless it is a panel), as a host shows its windows.
+   * @param className the window's class, as "AtomNSWindow" for a browser window.
+   * @param options the window's title, class and delegate, frame and kind.
+   * @returns the new window's handle.
+   * @category Windows
+   */
+  function createWindow(className: string, options: WindowOptions): WindowHandle;
+
+  /**
+   * Shows a window in front and makes it key, as the host does when it focuses one.
+   * @param window the window.
+   * @returns false when the handle designates no window.
+   * @category Windows
+   */
+  function showWindow(window: WindowHandle): boolean;
+
+  /**
+   * Clicks a window: the application becomes active and the window key (and main, unless it
+   * is a panel).
+   * @param window the window.
+   * @param event the click's modifiers and location.
+   * @returns false when the handle designates no window.
+   * @category Windows
+   */
+  function clickWindow(window: WindowHandle, event?: EventDescription): boolean;
+
+  /**
+   * Miniaturises a window: it leaves the screen; when it was key or main the front-most
+   * other window takes over.
+   * @param window the window.
+   * @returns false when the handle designates no window.
+   * @category Windows
+   */
+  function miniaturizeWindow(window: WindowHandle): boolean;
+
+  /**
+   * What a window shows and holds now.
+   * @param window the window.
+   * @returns its state, or null when the handle designates no window.
+   * @category Windows
+   */
+  function windowState(window: WindowHandle): WindowState | null;
+
+  /**
+   * The windows on screen.
+   * @returns their handles, front first.
+   * @category Windows
+   */
+  function orderedWindows(): WindowHandle[];
+
+  /**
+   * The key window: the one taking the keyboard.
+   * @returns its handle; null when there is none or the application is hidden or inactive.
+   * @category Windows
+   */
+  function keyWindow(): WindowHandle | null;
+
+  /**
+   * The main window: the front document window (never a panel).
+   * @returns its handle; null when there is none or the application is hidden or inactive.
+   * @category Windows
+   */
+  function mainWindow(): WindowHandle | null;
+
+  /**
+   * Attaches a sheet (an alert, say) to a window.
+   * @param window the window.
+   * @param className the sheet's class; "NSPanel" by default.
+   * @returns the sheet's id, or null when the handle designates no window.
+   * @category Windows
+   */
+  function beginSheet(window: WindowHandle, className?: string): number | null;
+
+  /**
+   * Ends a sheet of a window.
+   * @param window the window.
+   * @param sheet the id {@link beginSheet} gave.
+   * @returns false when the window has no such sheet.
+   * @category Windows
+   */
+  function endSheet(window: WindowHandle, sheet: number): boolean;
+
+  /**
+   * The screens change their backing scale: each open window posts
+   * "WindowDidChangeBackingPropertiesNotification" (when the factor changes).
+   * @param factor pixels a point, above 0.
+   * @category Windows
+   */
+  function setBackingScaleFactor(factor: number): void;
+
+  /**
+   * The user drags the document icon of a window's title bar; the window's delegate decides
+   * and fills the drag pasteboard.
+   * @param window the window.
+   * @param modifiers the modifier keys held (the drag is the application's current event).
+   * @returns whether the drag was allowed and what the drag pasteboard holds; null when the
+   * handle designates no window.
+   * @category Windows
+   */
+  function dragTitleBarIcon(window: WindowHandle, modifiers?: ModifierName[] | number): TitleBarDrag | null;
+
+  /**
+   * Whether the framework groups windows into tabs on its own (the module turns it off).
+   * @returns the flag.
+   * @category Windows
+   */
+  function allowsAutomaticWindowTabbing(): boolean;
+
+  /**
+   * The user presses a key. The event goes through the application's dispatch: local
+   * monitors, the module's routing, then the key window's responders (a web view takes
+   * every key) and, for command or control keys nobody took, the main menu.
+   * @param event the key (by key code or DOM code), modifiers, characters, location, window.
+   * @returns what the dispatch did.
+   * @category Keyboard and events
+   */
+  function keyDown(event: EventDescription): DispatchReport;
+
+  /**
+   * The user releases a key.
+   * @param event the key, modifiers, characters, location and window.
+   * @returns what the dispatch did.
+   * @category Keyboard and events
+   */
+  function keyUp(event: EventDescription): DispatchReport;
+
+  /**
+   * The modifier keys change.
+   * @param event the modifier key pressed or released and the modifiers held now.
+   * @returns what the dispatch did.
+   * @category Keyboard and events
+   */
+  function flagsChanged(event: EventDescription): DispatchReport;
+
+  /**
+   * A mouse event by its type number (1 left down, 2 left up, 3 right down, 4 right up,
+   * 5 moved, 6 left dragged, 7 right dragged, 22 scroll, 25 other down, 26 other up).
+   * @param type the event type.
+   * @param event its modifiers, location and window.
+   * @returns what the dispatch did.
+   * @category Keyboard and events
+   */
+  function mouseEvent(type: number, event?: EventDescription): DispatchReport;
+
+  /**
+   * What a host does with a key its page left: a copy at (0, 0) is offered to the main
+   * menu's key equivalents.
+   * @param event the key to copy; the application's current event by default.
+   * @returns whether the menu handled it, and which item fired.
+   * @category Keyboard and events
+   */
+  function resendUnhandledKey(event?: EventDescription): DispatchReport & { handled: boolean };
+
+  /**
+   * The keys a window's web views took since the last call for that window.
+   * @param window the window.
+   * @returns the keys, oldest first.
+   * @category Keyboard and events
+   */
+  function webViewKeys(window: WindowHandle): WebViewKey[];
+
+  /**
+   * The layout keys are typed on from now on (an XKB layout and variant, as "us" and
+   * "dvorak"); null goes back to the system's (XKB_DEFAULT_LAYOUT, /etc/default/keyboard,
+   * else "us").
+   * @param layout the layout, or null.
+   * @param variant the variant.
+   * @returns false when there is no such layout (nothing changes).
+   * @category Keyboard and events
+   */
+  function setKeyboardLayout(layout: string | null, variant?: string): boolean;
+
+  /**
+   * The layout keys are typed on now.
+   * @returns the layout and variant.
+   * @category Keyboard and events
+   */
+  function keyboardLayout(): { layout: string; variant: string };
+
+  /**
+   * Hides the application: key and main resign until it is unhidden.
+   * @category Keyboard and events
+   */
+  function hideApplication(): void;
+
+  /**
+   * Unhides the application: key and main come back.
+   * @category Keyboard and events
+   */
+  function unhideApplication(): void;
+
+  /**
+   * The application becomes active ("ApplicationDidBecomeActiveNotification").
+   * @param event the event that activates it (a click), the current event then.
+   * @category Keyboard and events
+   */
+  function activateApplication(event?: EventDescription): void;
+
+  /**
+   * The application goes inactive: key and main resign until it is active again.
+   * @category Keyboard and events
+   */
+  function deactivateApplication(): void;
+
+  /**
+   * The application's state.
+   * @returns whether it is hidden and active and has a current event.
+   * @category Keyboard and events
+   */
+  function applicationState(): { hidden: boolean; active: boolean; hasCurrentEvent: boolean };
+
+  /**
+   * Asks the application object "zqPasteIfPossible", as the host's paste command does.
+   * @returns its answer; null when the application has no such method.
+   * @category Keyboard and events
+   */
+  function pasteIfPossible(): boolean | null;
 
   /**
    * Closes a window; observers of "WindowWillCloseNotification" see it go.

@@ -16,6 +16,7 @@ namespace {
 struct Sheet {
   std::shared_ptr<SavePanel> panel;
   SavePanel::Completion completion;
+  std::uint64_t attached = 0;  // the window's sheet identifier
 };
 
 class Sheets {
@@ -36,6 +37,7 @@ class Sheets {
     if (found == sheets_.end()) return std::nullopt;
     Sheet sheet = std::move(found->second);
     sheets_.erase(found);
+    if (auto window = WindowRegistry::shared().find(handle)) window->detachSheet(sheet.attached);
     return sheet;
   }
 
@@ -87,8 +89,13 @@ std::string SavePanel::effectiveDirectory() const {
 
 bool SavePanel::beginSheet(std::shared_ptr<SavePanel> panel, const Window& window,
                            Completion completion) {
-  if (!panel || !window.isOpen() || !WindowRegistry::shared().find(window.handle())) return false;
-  return Sheets::shared().attach(window.handle(), Sheet{std::move(panel), std::move(completion)});
+  auto registered = WindowRegistry::shared().find(window.handle());
+  if (!panel || !window.isOpen() || !registered || SavePanel::sheetOf(window.handle())) {
+    return false;
+  }
+  const auto attached = registered->attachSheet("NSSavePanel");
+  return Sheets::shared().attach(window.handle(),
+                                 Sheet{std::move(panel), std::move(completion), attached});
 }
 
 std::shared_ptr<SavePanel> SavePanel::sheetOf(std::uint64_t windowHandle) {

@@ -2,7 +2,54 @@
 
 #include <algorithm>
 
+#include "application/DispatchReport.h"
+#include "application/KeyEquivalent.h"
+#include "runtime/ClassRegistry.h"
+
 namespace velquarin::platform {
+
+namespace {
+
+void declareMenuClass() {
+  ClassRegistry::shared().declare("NSObject");
+  ClassRegistry::shared().declare(Menu::kClassName, "NSObject");
+  Menu::keyEquivalentOperations().add(
+      Menu::kClassName, Menu::kPerformKeyEquivalent,
+      [](Menu& menu, const Event& event) { return menu.matchKeyEquivalent(event); });
+}
+
+[[maybe_unused]] const bool gDeclared = (declareMenuClass(), true);
+
+}  // namespace
+
+Menu::KeyEquivalentOperations& Menu::keyEquivalentOperations() {
+  static auto* operations = new KeyEquivalentOperations();
+  return *operations;
+}
+
+bool Menu::performKeyEquivalent(const Event& event) {
+  auto keep = weak_from_this().lock();
+  auto operation = keyEquivalentOperations().lookup(kClassName, kPerformKeyEquivalent);
+  return operation && operation(*this, event);
+}
+
+bool Menu::matchKeyEquivalent(const Event& event) {
+  auto keep = weak_from_this().lock();
+  const auto items = items_;
+  for (const auto& item : items) {
+    if (const auto submenu = item->submenu()) {
+      if (submenu->performKeyEquivalent(event)) return true;
+    } else if (!item->isSeparatorItem() && item->isEnabled() &&
+               matchesKeyEquivalent(*item, event)) {
+      if (!performActionForItem(item)) continue;
+      auto& report = lastDispatch();
+      report.menuItemFired = true;
+      report.menuItem = item->title();
+      return true;
+    }
+  }
+  return false;
+}
 
 Menu::Menu(std::string title) : title_(std::move(title)) {}
 

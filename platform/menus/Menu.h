@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "menus/MenuItem.h"
+#include "runtime/MethodTable.h"
 
 namespace velquarin::platform {
 
 class Menu;
+struct Event;
 
 // Told about a menu's opening and closing. Held weakly by the menu.
 class MenuDelegate {
@@ -25,6 +27,13 @@ class MenuDelegate {
 // An ordered list of items. Main thread only, like everything a menu shows.
 class Menu : public std::enable_shared_from_this<Menu> {
  public:
+  // Every menu is of this class; its key-equivalent matching is looked up there, so a
+  // module can replace it (keeping the original under a name of its own).
+  static constexpr const char* kClassName = "NSMenu";
+  static constexpr const char* kPerformKeyEquivalent = "performKeyEquivalent:";
+  using KeyEquivalentOperations = MethodTable<bool(Menu&, const Event&)>;
+  static KeyEquivalentOperations& keyEquivalentOperations();
+
   explicit Menu(std::string title = {});
   ~Menu();
   Menu(const Menu&) = delete;
@@ -61,6 +70,13 @@ class Menu : public std::enable_shared_from_this<Menu> {
   // Sends the item's action to its target, as when the user picks it. False when the item
   // is not this menu's, is disabled, a separator, or has no action or no live target.
   bool performActionForItem(const std::shared_ptr<MenuItem>& item);
+
+  // Offers a key-down event through the class's "performKeyEquivalent:"; true when handled.
+  bool performKeyEquivalent(const Event& event);
+  // The framework's own matching: the first enabled item (hidden ones included) whose key
+  // equivalent matches fires; submenus are offered the event in item order. Walks a copy of
+  // the items, so an action may change the menu.
+  bool matchKeyEquivalent(const Event& event);
 
  private:
   friend class MenuItem;

@@ -9,7 +9,9 @@
 #include "pasteboard/Pasteboard.h"
 #include "pasteboard/PasteboardTypes.h"
 #include "runtime/ClassRegistry.h"
+#include "application/Event.h"
 #include "windows/DraggingDestination.h"
+#include "windows/ViewEvents.h"
 #include "windows/Window.h"
 
 namespace velquarin::platform {
@@ -18,6 +20,7 @@ namespace {
 struct WebViewState {
   std::mutex mutex;
   std::vector<RecordedDrag> drags;
+  std::vector<RecordedKey> keys;
   std::map<std::string, unsigned long> answers{{kDraggingEntered, kDragOperationCopy},
                                                {kDraggingUpdated, kDragOperationCopy},
                                                {kDraggingExited, kDragOperationNone},
@@ -58,6 +61,27 @@ unsigned long recordDrag(View& view, const DraggingInfo& info) {
   return drag.answer;
 }
 
+template <const char* const* Selector>
+bool recordKey(View& view, const Event& event) {
+  RecordedKey key;
+  key.selector = *Selector;
+  key.view = view.identifier();
+  if (auto window = view.window()) key.window = window->handle();
+  key.keyCode = event.keyCode;
+  key.modifierFlags = event.modifierFlags;
+  key.characters = event.characters;
+  key.charactersIgnoringModifiers = event.charactersIgnoringModifiers;
+  key.location = {event.locationX, event.locationY};
+  auto& shared = state();
+  std::lock_guard lock(shared.mutex);
+  shared.keys.push_back(std::move(key));
+  return true;
+}
+
+constexpr const char* kDown = kKeyDown;
+constexpr const char* kUp = kKeyUp;
+constexpr const char* kFlags = kFlagsChanged;
+
 constexpr const char* kEntered = kDraggingEntered;
 constexpr const char* kUpdated = kDraggingUpdated;
 constexpr const char* kExited = kDraggingExited;
@@ -85,6 +109,27 @@ void declareHostWebViewClasses() {
   methods.add(kWebContentsViewClass, kDraggingUpdated, recordDrag<&kUpdated>);
   methods.add(kWebContentsViewClass, kDraggingExited, recordDrag<&kExited>);
   methods.add(kWebContentsViewClass, kPerformDragOperation, recordDrag<&kPerform>);
+  auto& keys = viewKeyOperations();
+  keys.add(kWebContentsViewClass, kKeyDown, recordKey<&kDown>);
+  keys.add(kWebContentsViewClass, kKeyUp, recordKey<&kUp>);
+  keys.add(kWebContentsViewClass, kFlagsChanged, recordKey<&kFlags>);
+}
+
+MethodTable<KeyHandler>& viewKeyOperations() {
+  static auto* operations = new MethodTable<KeyHandler>();
+  return *operations;
+}
+
+std::vector<RecordedKey> takeRecordedWebViewKeys(std::uint64_t window) {
+  auto& shared = state();
+  std::lock_guard lock(shared.mutex);
+  std::vector<RecordedKey> taken;
+  std::erase_if(shared.keys, [&](RecordedKey& key) {
+    if (key.window != window) return false;
+    taken.push_back(std::move(key));
+    return true;
+  });
+  return taken;
 }
 
 std::vector<RecordedDrag> takeRecordedWebViewDrags() {

@@ -33,6 +33,9 @@ class View : public std::enable_shared_from_this<View> {
   bool isKindOf(const std::string& className) const;
   Rect frame() const { return frame_; }
   void setFrame(Rect frame) { frame_ = frame; }
+  // Opacity from 0 (invisible) to 1.
+  double alphaValue() const { return alpha_; }
+  void setAlphaValue(double alpha) { alpha_ = alpha; }
 
   std::shared_ptr<View> superview() const { return superview_.lock(); }
   const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
@@ -61,6 +64,7 @@ class View : public std::enable_shared_from_this<View> {
   friend class Window;
   std::string className_;
   Rect frame_;
+  double alpha_ = 1;
   std::uint64_t identifier_;
   std::uint64_t windowHandle_ = 0;  // set on a content view
   std::weak_ptr<View> superview_;

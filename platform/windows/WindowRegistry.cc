@@ -4,7 +4,10 @@
 #include <cstring>
 #include <random>
 
-#include "notificationcenter/NotificationCenter.h"
+#include <utility>
+
+#include "runtime/ClassRegistry.h"
+#include "windows/WindowOrdering.h"
 
 namespace velquarin::platform {
 
@@ -20,7 +23,9 @@ WindowRegistry::WindowRegistry() {
   salt_ = (std::uint64_t{device()} << 32) ^ device();
 }
 
-std::shared_ptr<Window> WindowRegistry::create(std::string className) {
+std::shared_ptr<Window> WindowRegistry::create(std::string className,
+                                               const std::string& superclass) {
+  if (!superclass.empty()) ClassRegistry::shared().declare(className, superclass);
   std::lock_guard lock(mutex_);
   std::uint64_t handle;
   do {
@@ -33,11 +38,36 @@ std::shared_ptr<Window> WindowRegistry::create(std::string className) {
 
 void WindowRegistry::close(std::uint64_t handle) {
   auto window = find(handle);
-  if (!window) return;
-  NotificationCenter::defaultCenter().post(kWindowWillCloseNotification, window.get());
+  if (!window || window->closing_) return;  // an observer of the closing may close it again
+  window->closing_ = true;
+  WindowOrdering::post(kWindowWillCloseNotification, *window);
+  WindowOrdering::resignForClose(window);
+  {
+    std::lock_guard lock(mutex_);
+    window->open_ = false;
+    window->sheets_.clear();
+    std::erase(windows_, window);
+  }
+  WindowOrdering::promoteNext();
+}
+
+double WindowRegistry::backingScaleFactor() const {
   std::lock_guard lock(mutex_);
-  window->open_ = false;
-  std::erase(windows_, window);
+  return backingScaleFactor_;
+}
+
+void WindowRegistry::setBackingScaleFactor(double factor) {
+  double old;
+  {
+    std::lock_guard lock(mutex_);
+    old = std::exchange(backingScaleFactor_, factor);
+  }
+  if (old == factor) return;
+  for (const auto& window : windows()) {
+    if (!window->isOpen()) continue;  // closed by an observer of an earlier one
+    WindowOrdering::post(kWindowDidChangeBackingPropertiesNotification, *window,
+                         {{"NSBackingPropertyOldScaleFactorKey", old}});
+  }
 }
 
 std::shared_ptr<Window> WindowRegistry::findLocked(std::uint64_t handle) const {

@@ -23,9 +23,16 @@ class WindowRegistry {
  public:
   static WindowRegistry& shared();
 
-  std::shared_ptr<Window> create(std::string className);
-  // Posts kWindowWillCloseNotification, then forgets the window. Unknown handles are ignored.
+  // A window of `className`, declared below `superclass` first when one is given (a class
+  // keeps the superclass it was first declared with).
+  std::shared_ptr<Window> create(std::string className, const std::string& superclass = {});
+  // Posts kWindowWillCloseNotification and the window's resignations while it can still be
+  // found, forgets it, then the next windows become main and key. Unknown handles are ignored.
   void close(std::uint64_t handle);
+  // The screens' backing scale: a change posts the backing-properties notice for each open
+  // window (userInfo "NSBackingPropertyOldScaleFactorKey").
+  double backingScaleFactor() const;
+  void setBackingScaleFactor(double factor);
   std::shared_ptr<Window> find(std::uint64_t handle) const;
   // The window a host buffer designates: the first 8 bytes in native byte order. Shorter,
   // stale or foreign bytes give null.
@@ -43,6 +50,7 @@ class WindowRegistry {
   std::vector<std::shared_ptr<Window>> windows_;  // in creation order
   std::uint64_t salt_;
   std::uint64_t counter_ = 0;
+  double backingScaleFactor_ = 1;
 };
 
 }  // namespace velquarin::platform

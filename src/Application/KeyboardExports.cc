@@ -1,18 +1,21 @@
+#include "Application/AtomApplication.h"
 #include "Exports.h"
-#include "Utilities/ZqNotAvailable.h"
+#include "Utilities/ZqConvert.h"
+#include "application/Application.h"
 
 namespace zq::exports {
 
 Napi::Value setKeyboardModifierKeysCallbackFunction(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "setKeyboardModifierKeysCallbackFunction");
+  ZqSetKeyboardModifierKeysCallback(args.at(0));
+  return args.Env().Undefined();
 }
 
 Napi::Value modifierKeys(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "modifierKeys");
+  return ZqToHostStringOrNull(args.Env(), ZqModifierKeysDescription());
 }
 
 Napi::Value isAppHidden(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "isAppHidden");
+  return Napi::Boolean::New(args.Env(), velquarin::platform::Application::shared().isHidden());
 }
 
 }  // namespace zq::exports

@@ -1,42 +1,55 @@
 #include "Exports.h"
-#include "Utilities/ZqNotAvailable.h"
+#include "Utilities/ZqConvert.h"
+#include "Window/WindowUtils.h"
+#include "windows/WindowOrdering.h"
+#include "windows/WindowRegistry.h"
+
+using velquarin::platform::WindowOrdering;
+using velquarin::platform::WindowRegistry;
 
 namespace zq::exports {
 
+// Window updates are never disabled here, so there is nothing to turn back on.
 Napi::Value reenableWindowUpdates(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "reenableWindowUpdates");
+  return args.Env().Undefined();
 }
 
 Napi::Value setWindowNotificationCallbackFunction(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "setWindowNotificationCallbackFunction");
+  ZqSetWindowNotificationCallback(args.at(0));
+  return args.Env().Undefined();
 }
 
 Napi::Value hasMainWindow(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "hasMainWindow");
+  return Napi::Boolean::New(args.Env(), WindowOrdering::mainWindow() != nullptr);
 }
 
 Napi::Value hasKeyWindow(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "hasKeyWindow");
+  return Napi::Boolean::New(args.Env(), WindowOrdering::keyWindow() != nullptr);
 }
 
 Napi::Value hasSheets(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "hasSheets");
+  const auto window = ToWindow(args.at(0));
+  return Napi::Boolean::New(args.Env(), window && !window->attachedSheets().empty());
 }
 
 Napi::Value closeMainWindow(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "closeMainWindow");
+  if (auto window = WindowOrdering::mainWindow()) WindowRegistry::shared().close(window->handle());
+  return args.Env().Undefined();
 }
 
 Napi::Value closeKeyWindow(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "closeKeyWindow");
+  if (auto window = WindowOrdering::keyWindow()) WindowRegistry::shared().close(window->handle());
+  return args.Env().Undefined();
 }
 
 Napi::Value hideWindowContent(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "hideWindowContent");
+  ZqHideWindowContent(ToWindow(args.at(0)), ZqInt32Value(args.at(1)));
+  return args.Env().Undefined();
 }
 
 Napi::Value setQueryWindowTraitCallbackFunction(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "setQueryWindowTraitCallbackFunction");
+  ZqSetQueryWindowTraitCallback(args.at(0));
+  return args.Env().Undefined();
 }
 
 }  // namespace zq::exports
