@@ -338,6 +338,7 @@ declare namespace VelquarinPlatform {
    * The screens change their backing scale: each open window posts
    * "WindowDidChangeBackingPropertiesNotification" (when the factor changes).
    * @param factor pixels a point, above 0.
+   * @returns nothing.
    * @category Windows
    */
   function setBackingScaleFactor(factor: number): void;
@@ -433,12 +434,14 @@ declare namespace VelquarinPlatform {
 
   /**
    * Hides the application: key and main resign until it is unhidden.
+   * @returns nothing.
    * @category Keyboard and events
    */
   function hideApplication(): void;
 
   /**
    * Unhides the application: key and main come back.
+   * @returns nothing.
    * @category Keyboard and events
    */
   function unhideApplication(): void;
@@ -446,12 +449,14 @@ declare namespace VelquarinPlatform {
   /**
    * The application becomes active ("ApplicationDidBecomeActiveNotification").
    * @param event the event that activates it (a click), the current event then.
+   * @returns nothing.
    * @category Keyboard and events
    */
   function activateApplication(event?: EventDescription): void;
 
   /**
    * The application goes inactive: key and main resign until it is active again.
+   * @returns nothing.
    * @category Keyboard and events
    */
   function deactivateApplication(): void;

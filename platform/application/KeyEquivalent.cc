@@ -7,7 +7,8 @@ constexpr std::uint64_t kKeyModifiers = EventModifierFlags::Command | EventModif
                                         EventModifierFlags::Control | EventModifierFlags::Shift;
 
 bool isAsciiLetter(const std::string& text) {
-  return text.size() == 1 && ((text[0] >= 'a' && text[0] <= 'z') || (text[0] >= 'A' && text[0] <= 'Z'));
+  return text.size() == 1 &&
+         ((text[0] >= 'a' && text[0] <= 'z') || (text[0] >= 'A' && text[0] <= 'Z'));
 }
 
 char lower(char c) {

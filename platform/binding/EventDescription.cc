@@ -15,8 +15,8 @@ namespace {
 namespace Flags = platform::EventModifierFlags;
 
 constexpr std::pair<std::string_view, std::uint64_t> kModifierNames[] = {
-    {"command", Flags::Command},   {"shift", Flags::Shift},       {"option", Flags::Option},
-    {"control", Flags::Control},   {"capsLock", Flags::CapsLock}, {"function", Flags::Function},
+    {"command", Flags::Command},       {"shift", Flags::Shift},       {"option", Flags::Option},
+    {"control", Flags::Control},       {"capsLock", Flags::CapsLock}, {"function", Flags::Function},
     {"numericPad", Flags::NumericPad}, {"help", Flags::Help},
 };
 
@@ -68,8 +68,7 @@ std::optional<std::uint64_t> modifierFlagsOf(Napi::Value value) {
   return flags;
 }
 
-std::optional<platform::Event> eventOf(Napi::Env env, platform::EventType type,
-                                       Napi::Value value) {
+std::optional<platform::Event> eventOf(Napi::Env env, platform::EventType type, Napi::Value value) {
   const char* usage =
       "an event is {keyCode?: number | code?: string, modifiers?: string[] | number, "
       "characters?: string, charactersIgnoringModifiers?: string, location?: {x, y}, "

@@ -18,9 +18,9 @@ Napi::Value setKeyboardLayout(const Napi::CallbackInfo& info) {
              "setKeyboardLayout(layout: string | null, variant?: string)")) {
     return {};
   }
-  platform::KeyboardLayoutName name{info[0].As<Napi::String>().Utf8Value(),
-                                    info[1].IsString() ? info[1].As<Napi::String>().Utf8Value()
-                                                       : std::string()};
+  platform::KeyboardLayoutName name{
+      info[0].As<Napi::String>().Utf8Value(),
+      info[1].IsString() ? info[1].As<Napi::String>().Utf8Value() : std::string()};
   return Napi::Boolean::New(env, KeyboardLayout::setCurrent(name));
 }
 

@@ -86,9 +86,9 @@ Keymap keymapFor(Layouts& shared, const KeyboardLayoutName& name) {
     // Right option is the third-level shift, as option is on the desktop's layouts.
     const xkb_rule_names names{"evdev", "pc105", name.layout.c_str(), name.variant.c_str(),
                                "lv3:ralt_switch"};
-    keymap.reset(xkb_keymap_new_from_names(shared.context.get(), &names,
-                                           XKB_KEYMAP_COMPILE_NO_FLAGS),
-                 KeymapFree());
+    keymap.reset(
+        xkb_keymap_new_from_names(shared.context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS),
+        KeymapFree());
   }
   shared.keymaps.emplace(key, keymap);
   return keymap;

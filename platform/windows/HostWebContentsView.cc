@@ -6,10 +6,10 @@
 #include <string_view>
 #include <utility>
 
+#include "application/Event.h"
 #include "pasteboard/Pasteboard.h"
 #include "pasteboard/PasteboardTypes.h"
 #include "runtime/ClassRegistry.h"
-#include "application/Event.h"
 #include "windows/DraggingDestination.h"
 #include "windows/ViewEvents.h"
 #include "windows/Window.h"

@@ -18,10 +18,9 @@ using platform::Rect;
 using platform::WindowOrdering;
 using platform::WindowRegistry;
 
-constexpr unsigned kDefaultStyle = platform::windowstyle::kTitled |
-                                   platform::windowstyle::kClosable |
-                                   platform::windowstyle::kMiniaturizable |
-                                   platform::windowstyle::kResizable;
+constexpr unsigned kDefaultStyle =
+    platform::windowstyle::kTitled | platform::windowstyle::kClosable |
+    platform::windowstyle::kMiniaturizable | platform::windowstyle::kResizable;
 
 Napi::Value handleBuffer(Napi::Env env, std::uint64_t handle) {
   const auto bytes = WindowRegistry::bytesOf(handle);

@@ -119,8 +119,8 @@ void sendEvent(Application& application, const Event& event) {
   } else if (event.type == EventType::FlagsChanged) {
     ProcessKeyboardModifierKeysEvent(event);
   }
-  if (auto original = Application::eventOperations().lookup(application.className(),
-                                                             kZqOrigSendEvent)) {
+  if (auto original =
+          Application::eventOperations().lookup(application.className(), kZqOrigSendEvent)) {
     original(application, event);
   }
   if (IsEventForKeyEquivalent(event)) lastKeydownEvent() = event;
@@ -142,7 +142,7 @@ void patchApplicationClass() {
   }
   Application::queryOperations().add(cls, kZqPasteIfPossible, pasteIfPossible);
   Application::filterOperations().add(cls, kZqHandleKeyboardEvent,
-                              [](Application&, const Event& event) { return event; });
+                                      [](Application&, const Event& event) { return event; });
   auto& events = Application::eventOperations();
   events.add(cls, kZqOrigSendEvent, events.replace(cls, Application::kSendEvent, sendEvent));
 }
@@ -247,8 +247,8 @@ void ZqSetKeyboardModifierKeysCallback(Napi::Value function) {
 void ProcessKeyboardModifierKeysEvent(const Event& event) {
   auto& slot = modifierKeysCallback();
   if (!slot.isSet() || isAtOrigin(event)) return;
-  constexpr std::array<std::uint64_t, 8> kOrder{Flags::Function, Flags::Control, Flags::Option,
-                                                Flags::Command,  Flags::Shift,   Flags::CapsLock,
+  constexpr std::array<std::uint64_t, 8> kOrder{Flags::Function, Flags::Control,   Flags::Option,
+                                                Flags::Command,  Flags::Shift,     Flags::CapsLock,
                                                 Flags::Help,     Flags::NumericPad};
   slot.invoke([&](Napi::Env env) {
     std::vector<napi_value> flags;

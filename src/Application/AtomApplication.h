@@ -26,8 +26,7 @@ inline constexpr const char* kZqHandleKeyboardEvent = "zqHandleKeyboardEvent:";
 // predicate names it; caps lock, function, numeric pad and help never matter.
 bool IsCommandAndKeyCodeKey(const velquarin::platform::Event& event, std::uint16_t keyCode);
 bool IsCommandOptionAndKeyCodeKey(const velquarin::platform::Event& event, std::uint16_t keyCode);
-bool IsCommandControlAndKeyCodeKey(const velquarin::platform::Event& event,
-                                   std::uint16_t keyCode);
+bool IsCommandControlAndKeyCodeKey(const velquarin::platform::Event& event, std::uint16_t keyCode);
 bool IsCommandShiftAndKeyCodeKey(const velquarin::platform::Event& event, std::uint16_t keyCode);
 bool IsCommandOptionShiftAndKeyCodeKey(const velquarin::platform::Event& event,
                                        std::uint16_t keyCode);

@@ -60,8 +60,7 @@ std::shared_ptr<Window> windowOf(const Notification& notification) {
 
 std::string describe(const Notification& notification, const Window& window) {
   char handle[32];
-  std::snprintf(handle, sizeof handle, "%016llx",
-                static_cast<unsigned long long>(window.handle()));
+  std::snprintf(handle, sizeof handle, "%016llx", static_cast<unsigned long long>(window.handle()));
   return "{name = " + notification.name + "; object = <" + window.className() + ": 0x" + handle +
          ">; userInfo = " + notification.userInfo.dump() + "}";
 }
@@ -70,8 +69,7 @@ std::string describe(const Notification& notification, const Window& window) {
 bool shouldDragDocument(Window&, const velquarin::platform::Event&,
                         velquarin::platform::Pasteboard& pasteboard) {
   const auto& current = velquarin::platform::Application::shared().currentEvent();
-  const bool option =
-      current && current->has(velquarin::platform::EventModifierFlags::Option);
+  const bool option = current && current->has(velquarin::platform::EventModifierFlags::Option);
   const auto url = option ? GetCurrentWebURL() : GetCurrentURL();
   const auto title = GetCurrentTitle();
   // An empty address is no page to drag; an empty title is an ordinary page.
@@ -105,9 +103,9 @@ void ZqWindowUtils::registerCallbacks() {
     center.addObserver(std::string(name.notification), nullptr, delivery,
                        [this](const Notification& each) { windowNotification(each); });
   }
-  center.addObserver(std::string(velquarin::platform::kWindowDidChangeBackingPropertiesNotification),
-                     nullptr, delivery,
-                     [this](const Notification& each) { windowDidChangeScreenBacking(each); });
+  center.addObserver(
+      std::string(velquarin::platform::kWindowDidChangeBackingPropertiesNotification), nullptr,
+      delivery, [this](const Notification& each) { windowDidChangeScreenBacking(each); });
 }
 
 void ZqWindowUtils::windowNotification(const Notification& notification) {

@@ -38,7 +38,8 @@ TEST(KeyEquivalent, MatchesAsTheDesktopDoes) {
       {"d", Flags::Command | Flags::Option, "d", Flags::Command | Flags::Option, true},
       {"d", Flags::Command, "d", Flags::Command | Flags::Control, false},
       {"d", Flags::Command, "d", Flags::Command | Flags::CapsLock | Flags::Help, true},
-      {left.c_str(), Flags::Command, left, Flags::Command | Flags::Function | Flags::NumericPad, true},
+      {left.c_str(), Flags::Command, left, Flags::Command | Flags::Function | Flags::NumericPad,
+       true},
       {"", Flags::Command, "", Flags::Command, false},
   };
   for (const auto& each : cases) {
@@ -55,8 +56,11 @@ TEST(KeyEquivalent, MatchesAsTheDesktopDoes) {
 
 TEST(KeyboardLayout, RefusesNamesThatAreNotPlainWords) {
   const std::string tooLong(65, 'a');
-  for (const auto& [layout, variant] : {std::pair{"", ""}, {"../us", ""}, {"us", "dv orak"},
-                                        {"us,de", ""}, {tooLong.c_str(), ""}}) {
+  for (const auto& [layout, variant] : {std::pair{"", ""},
+                                        {"../us", ""},
+                                        {"us", "dv orak"},
+                                        {"us,de", ""},
+                                        {tooLong.c_str(), ""}}) {
     EXPECT_FALSE(KeyboardLayout::isValidName({layout, variant})) << layout << "/" << variant;
   }
   EXPECT_TRUE(KeyboardLayout::isValidName({"us", "dvorak-intl"}));
