@@ -645,6 +645,36 @@ declare namespace VelquarinPlatform {
    */
   function renderStatusBar(scale?: number): Buffer;
 
+  /** How the status item stands on the desktop's panel (StatusNotifierItem). */
+  interface TrayState {
+    /** Connected to the session bus. */
+    connected: boolean;
+    /** The status bar holds an item, which is offered on the bus. */
+    shown: boolean;
+    /** The StatusNotifierWatcher accepted the item. */
+    registered: boolean;
+    /** A watcher is known on the bus. */
+    watcher: boolean;
+    /** The bus name the item is offered under while it owns one, else null. */
+    busName: string | null;
+    /** "Active", or "NeedsAttention" while the item shows errors. */
+    status: string;
+    /** The title as panels show it beside the icon. */
+    label: string;
+    /** The sizes of the icon pixmaps offered, in pixels. */
+    iconSizes: number[];
+    /** The menu's layout revision (a new one each time its items change). */
+    menuRevision: number;
+  }
+
+  /**
+   * How the status item stands on the desktop's panel: its registration, bus name, status and
+   * icon sizes.
+   * @returns the state as it is now.
+   * @category Menus and status bar
+   */
+  function trayState(): TrayState;
+
   /** An item of a main-menu template, as a host framework builds the application's menu. */
   interface MenuTemplateItem {
     /** Its title; "" by default. */

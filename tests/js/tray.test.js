@@ -172,3 +172,46 @@ test('the item registers with a watcher that comes later, shows the host menu, a
     assert.equal(r.hiddenListed, 'gone');
     assert.equal(r.second, true);
   });
+
+const display = process.env.VELQUARIN_TEST_DISPLAY;
+const canDraw = canWatch && display && has('gtk-sni-tray-standalone') && has('xwd');
+
+test('a tray host on the test display draws the icon, and takes it away when hidden',
+  { skip: !canDraw && 'needs the test display, gtk-sni-tray-standalone and xwd' }, async () => {
+    const { code, stdout, stderr } = await runChild(`${HOST}
+    const { photograph, changedPixels } = require(${JSON.stringify(require.resolve('../../scripts/tray-photo'))});
+    const DISPLAY = ${JSON.stringify(display)};
+    (async () => {
+      // The tray runs its own watcher (--watcher) and sits at the top of the screen.
+      watcher = spawn('gtk-sni-tray-standalone', ['--watcher', '--top', '--size', '30'],
+        { stdio: 'ignore', env: { ...process.env, DISPLAY, NO_AT_BRIDGE: '1' } });
+      await until('the tray', async () => (await busctl('call', 'org.freedesktop.DBus',
+        '/org/freedesktop/DBus', 'org.freedesktop.DBus', 'NameHasOwner', 's',
+        'org.kde.StatusNotifierWatcher')).data[0]);
+      await sleep(1000);
+      const empty = await photograph(DISPLAY);
+      platform.post('ZqNumberOfAccountsChanged', { 'num-accounts': 1 });
+      native.setStatusItemTitle('3', false);
+      await until('the registration', () => platform.trayState().registered);
+      const shown = await until('the icon drawn', async () => {
+        const box = changedPixels(empty, await photograph(DISPLAY), 30);
+        return box.count > 40 && box;
+      });
+      platform.post('ZqNumberOfAccountsChanged', { 'num-accounts': 0 });
+      const gone = await until('the icon gone', async () => {
+        const box = changedPixels(empty, await photograph(DISPLAY), 30);
+        return box.count === 0 && box;
+      });
+      await stopWatcher();
+      return { shown, gone };
+    })().then((r) => console.log(JSON.stringify(r)),
+      (error) => console.log(JSON.stringify({ failed: String(error.stack) })))
+      .finally(() => process.exit(0));
+  `, { env: { XDG_CONFIG_HOME: path.join(sandbox, 'config-draw') }, timeoutMs: 60000 });
+    assert.equal(code, 0, stderr);
+    const r = JSON.parse(stdout.trim().split('\n').pop());
+    assert.equal(r.failed, undefined, `${r.failed}\n${stderr}`);
+    // An icon-sized patch inside the bar.
+    assert.ok(r.shown.right - r.shown.left < 40 && r.shown.bottom < 30, JSON.stringify(r.shown));
+    assert.equal(r.gone.count, 0);
+  });
