@@ -1,8 +1,9 @@
 'use strict';
 // A photograph of an X display, as the tray shows it: xwd's dump of the root window read into
-// RGB pixels, and where a colour shows in it. Used by the tray tests and the demo.
+// RGB pixels, what changed between two, and a part of one as PNG. Used by the tray tests and the demo.
 const { execFile } = require('node:child_process');
 const fs = require('node:fs');
+const zlib = require('node:zlib');
 
 // xwd's format: a big-endian header (the fields below, by index), the window name, the
 // colour map (12 bytes an entry), then the rows.
@@ -74,22 +75,39 @@ function changedPixels(before, after, rows = after.height) {
   return found;
 }
 
-// How many pixels are within `tolerance` of [r, g, b], and the box around them.
-function findColour({ width, height, rgb }, [r, g, b], tolerance = 24) {
-  const found = { count: 0, left: width, top: height, right: -1, bottom: -1 };
-  for (let y = 0; y < height; y++) {
-    for (let x = 0; x < width; x++) {
-      const at = (y * width + x) * 3;
-      if (Math.abs(rgb[at] - r) > tolerance || Math.abs(rgb[at + 1] - g) > tolerance ||
-        Math.abs(rgb[at + 2] - b) > tolerance) continue;
-      found.count++;
-      found.left = Math.min(found.left, x);
-      found.right = Math.max(found.right, x);
-      found.top = Math.min(found.top, y);
-      found.bottom = Math.max(found.bottom, y);
-    }
+// The part of a photograph in `box` ({left, top, width, height}) as PNG bytes.
+function toPNG({ width, rgb }, box) {
+  const row = box.width * 3 + 1;
+  const raw = Buffer.alloc(row * box.height);
+  for (let y = 0; y < box.height; y++) {
+    const from = ((box.top + y) * width + box.left) * 3;
+    rgb.copy(raw, y * row + 1, from, from + box.width * 3);
   }
-  return found;
+  const crcTable = Array.from({ length: 256 }, (_, n) => {
+    let c = n;
+    for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+    return c >>> 0;
+  });
+  const crc = (bytes) => {
+    let c = 0xffffffff;
+    for (const byte of bytes) c = crcTable[(c ^ byte) & 0xff] ^ (c >>> 8);
+    return (c ^ 0xffffffff) >>> 0;
+  };
+  const chunk = (type, data) => {
+    const body = Buffer.concat([Buffer.from(type), data]);
+    const framed = Buffer.alloc(body.length + 8);
+    framed.writeUInt32BE(data.length, 0);
+    body.copy(framed, 4);
+    framed.writeUInt32BE(crc(body), body.length + 4);
+    return framed;
+  };
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(box.width, 0);
+  header.writeUInt32BE(box.height, 4);
+  header[8] = 8; // bits a channel
+  header[9] = 2; // RGB
+  return Buffer.concat([Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
+    chunk('IHDR', header), chunk('IDAT', zlib.deflateSync(raw)), chunk('IEND', Buffer.alloc(0))]);
 }
 
-module.exports = { readXwd, photograph, changedPixels, findColour };
+module.exports = { readXwd, photograph, changedPixels, toPNG };

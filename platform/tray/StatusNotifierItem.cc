@@ -48,6 +48,10 @@ struct StatusNotifierItem::Impl {
   bool pixmapsTemplate = false;
   Color pixmapsTint;
 
+  static constexpr unsigned kMaxRetries = 5;
+  unsigned retries = 0;
+  TimerId retryTimer = 0;
+
   bool loggedNoWatcher = false;
   bool loggedNameTaken = false;
   bool loggedRegistrationError = false;
@@ -60,6 +64,7 @@ struct StatusNotifierItem::Impl {
   void hide();
   bool ensureConnection();
   void registerWithWatcher();
+  void retryLater();
   void emit(const char* member, const char* types = nullptr, const char* first = nullptr,
             const char* second = nullptr);
 };
@@ -155,6 +160,7 @@ int onRegistered(sd_bus_message* reply, void* userdata, sd_bus_error*) {
   Impl& impl = *static_cast<Impl*>(userdata);
   impl.registration.reset();
   if (!sd_bus_message_is_method_error(reply, nullptr)) {
+    impl.retries = 0;
     impl.registered = true;
     impl.watcher = true;
     TRAY_LOG(LogLevel::Info, "The status item is on the panel as " + impl.busName);
@@ -170,10 +176,20 @@ int onRegistered(sd_bus_message* reply, void* userdata, sd_bus_error*) {
                "No StatusNotifierWatcher on the session bus: the status item stays in-process "
                "until a panel starts one");
     }
-  } else if (!impl.loggedRegistrationError) {
+    return 0;
+  }
+  // A watcher may take its name a moment before it serves: ask again a few times.
+  if (impl.retries < Impl::kMaxRetries) {
+    ++impl.retries;
+    impl.retryLater();
+    return 0;
+  }
+  if (!impl.loggedRegistrationError) {
     impl.loggedRegistrationError = true;
     TRAY_LOG(LogLevel::Warning, std::string("The StatusNotifierWatcher refused the status item (") +
-                                    (error && error->message ? error->message : "unknown") + ")");
+                                    (error && error->name ? error->name : "unknown") + ": " +
+                                    (error && error->message ? error->message : "no reason given") +
+                                    ")");
   }
   return 0;
 }
@@ -209,6 +225,7 @@ int onWatcherOwner(sd_bus_message* message, void* userdata, sd_bus_error*) {
     return 0;
   }
   impl.registered = false;
+  impl.retries = 0;
   impl.watcher = after && *after;
   // A watcher that started or restarted knows nothing of the item yet.
   if (impl.watcher && impl.shown && impl.owned) impl.registerWithWatcher();
@@ -336,6 +353,8 @@ void Impl::hide() {
   registered = false;
   nameRequest.reset();  // a pending answer is no longer wanted
   registration.reset();
+  if (retryTimer != 0) MainQueue::shared().cancel(retryTimer);
+  retryTimer = 0;
   // Giving up the name is what takes the item off the panel: the watcher follows its owner.
   if (owned && alive()) {
     sd_bus_release_name_async(bus->get(), nullptr, busName.c_str(), nullptr, nullptr);
@@ -343,6 +362,14 @@ void Impl::hide() {
   }
   owned = false;
   busName.clear();
+}
+
+void Impl::retryLater() {
+  if (retryTimer != 0) MainQueue::shared().cancel(retryTimer);
+  retryTimer = MainQueue::shared().after(0.5, [this] {
+    retryTimer = 0;
+    if (shown && owned && !registered && !registration) registerWithWatcher();
+  });
 }
 
 void Impl::registerWithWatcher() {

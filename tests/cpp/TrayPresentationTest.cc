@@ -79,4 +79,9 @@ TEST(TrayPresentation, IconPixmaps) {
       EXPECT_EQ(at(3 * n / 4, n / 2)[0], 0) << n;
     }
   }
+  // A picture far wider than high still fills every size, without failing on a sub-pixel height.
+  const std::vector<std::uint8_t> line(3000 * 4, 255);
+  const auto wide = Image::fromRGBA(3000, 1, line);
+  ASSERT_TRUE(wide);
+  EXPECT_EQ(makeIconPixmaps(*wide, nullptr).size(), 5u);
 }

@@ -32,30 +32,29 @@ const HOST = `
   const busctl = (...args) => new Promise((resolve) => execFile('busctl',
     ['--user', '--json=short', '--', ...args], (error, stdout, stderr) =>
       resolve(error ? { error: stderr.trim() } : JSON.parse(stdout || 'null'))));
-  const until = async (what, test) => {
-    for (let i = 0; i < 200; i++) {
+  const until = async (what, test, seconds = 10) => {
+    for (const end = Date.now() + seconds * 1000; Date.now() < end;) {
       const value = await test();
       if (value) return value;
       await sleep(25);
     }
     throw new Error('timed out waiting for ' + what);
   };
+  const watcherProperty = async (name) => (await busctl('get-property',
+    'org.kde.StatusNotifierWatcher', '/StatusNotifierWatcher', 'org.kde.StatusNotifierWatcher',
+    name)).data;
+  const registeredItems = () => watcherProperty('RegisteredStatusNotifierItems');
   let watcher = null;
+  // Started when it serves its object, not only its name (it takes the name first).
   const startWatcher = async () => {
     watcher = spawn('status-notifier-watcher', [], { stdio: 'ignore' });
-    await until('the watcher', async () => {
-      const names = await busctl('call', 'org.freedesktop.DBus', '/org/freedesktop/DBus',
-        'org.freedesktop.DBus', 'NameHasOwner', 's', 'org.kde.StatusNotifierWatcher');
-      return names && names.data && names.data[0];
-    });
+    await until('the watcher', async () => Array.isArray(await registeredItems()));
   };
   const stopWatcher = async () => {
     const exited = new Promise((resolve) => watcher.once('exit', resolve));
     watcher.kill();
     await exited;
   };
-  const registeredItems = async () => (await busctl('get-property', 'org.kde.StatusNotifierWatcher',
-    '/StatusNotifierWatcher', 'org.kde.StatusNotifierWatcher', 'RegisteredStatusNotifierItems')).data;
   process.on('exit', () => watcher && watcher.kill());
 `;
 
@@ -121,6 +120,21 @@ test('the item registers with a watcher that comes later, shows the host menu, a
       r.afterStale = opened.length;
       r.unknownLayout = (await menu('GetLayout', 'iias', 999999, -1, 0)).error;
 
+      // A host that throws: the panel gets the menu an in-process opening shows then.
+      const thrown = [];
+      process.on('uncaughtException', (error) => thrown.push(error.message));
+      native.setStatusItemMenuNeedsUpdateCallbackFunction(() => { throw new Error('host broke'); });
+      await menu('AboutToShow', 'i', 0);
+      r.thrown = thrown;
+      r.afterThrow = (await menu('GetLayout', 'iias', 0, 1, 1, 'label')).data[1][2]
+        .map((child) => child.data[1].label.data);
+      // A menu wider than a panel takes is cut, not sent whole.
+      const many = Array.from({ length: 5000 }, (_, i) => ({ subject: 's' + i, 'unique-id': i }));
+      native.setStatusItemMenuNeedsUpdateCallbackFunction(() => JSON.stringify({
+        accounts: [{ id: 1, label: 'Big', 'unread-messages': many }] }));
+      await menu('AboutToShow', 'i', 0);
+      r.wide = (await menu('GetLayout', 'iias', 0, 1, 1, 'type')).data[1][2].length;
+
       await stopWatcher();
       await startWatcher();
       await until('registration with the new watcher', async () =>
@@ -169,6 +183,10 @@ test('the item registers with a watcher that comes later, shows the host menu, a
     assert.deepEqual(r.opened, [{ 'unique-id': 'msg-41' }]);
     assert.equal(r.afterStale, 1);
     assert.match(r.unknownLayout, /No such menu entry/);
+    assert.deepEqual(r.thrown, ['host broke']);
+    assert.deepEqual(r.afterThrow, ['', '', '']);
+    assert.equal(r.wide, 4096);
+    assert.equal(stderr.match(/more entries than a panel can take/g).length, 1);
     assert.equal(r.hiddenListed, 'gone');
     assert.equal(r.second, true);
   });
@@ -182,12 +200,12 @@ test('a tray host on the test display draws the icon, and takes it away when hid
     const { photograph, changedPixels } = require(${JSON.stringify(require.resolve('../../scripts/tray-photo'))});
     const DISPLAY = ${JSON.stringify(display)};
     (async () => {
-      // The tray runs its own watcher (--watcher) and sits at the top of the screen.
-      watcher = spawn('gtk-sni-tray-standalone', ['--watcher', '--top', '--size', '30'],
+      // A watcher first: the tray races its own (--watcher) and fails when it loses.
+      await startWatcher();
+      const tray = spawn('gtk-sni-tray-standalone', ['--top', '--size', '30'],
         { stdio: 'ignore', env: { ...process.env, DISPLAY, NO_AT_BRIDGE: '1' } });
-      await until('the tray', async () => (await busctl('call', 'org.freedesktop.DBus',
-        '/org/freedesktop/DBus', 'org.freedesktop.DBus', 'NameHasOwner', 's',
-        'org.kde.StatusNotifierWatcher')).data[0]);
+      process.on('exit', () => tray.kill());
+      await until('the tray', () => watcherProperty('IsStatusNotifierHostRegistered'), 30);
       await sleep(1000);
       const empty = await photograph(DISPLAY);
       platform.post('ZqNumberOfAccountsChanged', { 'num-accounts': 1 });
