@@ -43,9 +43,15 @@ const median = (values) => {
 const gdbus = (...args) => new Promise((resolve, reject) => execFile('gdbus', args,
   { maxBuffer: 64 * 1024 * 1024 }, (error, stdout) => (error ? reject(error) : resolve(stdout))));
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+// Wall time, and this process's own processor time (the module's side of a bus call: gdbus
+// runs elsewhere).
+let lastCpuMs = 0;
 async function timeMs(work) {
+  const cpu = process.cpuUsage();
   const start = process.hrtime.bigint();
   await work();
+  const used = process.cpuUsage(cpu);
+  lastCpuMs = (used.user + used.system) / 1000;
   return Number(process.hrtime.bigint() - start) / 1e6;
 }
 
@@ -59,29 +65,36 @@ async function main() {
   if (!name) throw new Error('the status item took no bus name');
   const menu = (method, ...args) => gdbus('call', '--session', '--dest', name, '--object-path',
     '/MenuBar', '--method', `com.canonical.dbusmenu.${method}`, ...args);
-  const results = { inProcess: [], bus: [], ping: [], parse: [] };
+  const results = { inProcess: [], bus: [], ping: [], parse: [], inProcessCpu: [], busCpu: [],
+    pingCpu: [] };
   let layoutBytes = 0;
   for (let run = 0; run <= runs; ++run) {
     const inProcess = await timeMs(() => {
       if (!platform.openStatusItemMenu(0)) throw new Error('the menu did not open');
     });
+    const inProcessCpu = lastCpuMs;
     platform.closeStatusItemMenu();
     const bus = await timeMs(async () => {
       await menu('AboutToShow', '0');
-      layoutBytes = (await menu('GetLayout', '0', '-1', '[]')).length;
+      layoutBytes = (await menu('GetLayout', '--', '0', '-1', '[]')).length;
     });
+    const busCpu = lastCpuMs;
     const ping = await timeMs(async () => {
       await gdbus('call', '--session', '--dest', name, '--object-path', '/MenuBar', '--method',
         'org.freedesktop.DBus.Peer.Ping');
       await gdbus('call', '--session', '--dest', name, '--object-path', '/MenuBar', '--method',
         'org.freedesktop.DBus.Peer.Ping');
     });
+    const pingCpu = lastCpuMs;
     const parse = await timeMs(() => JSON.parse(reply));
     if (run === 0) continue; // warm-up
     results.inProcess.push(inProcess);
     results.bus.push(bus);
     results.ping.push(ping);
     results.parse.push(parse);
+    results.busCpu.push(busCpu);
+    results.inProcessCpu.push(inProcessCpu);
+    results.pingCpu.push(pingCpu);
   }
   const m = Object.fromEntries(Object.entries(results).map(([key, values]) => [key, median(values)]));
   const busShare = m.bus - m.ping;
@@ -91,6 +104,11 @@ async function main() {
   console.log(`  AboutToShow + GetLayout, gdbus ${m.bus.toFixed(2)} ms (two gdbus pings: ${m.ping.toFixed(2)} ms)`);
   console.log(`  bus share (minus gdbus start)  ${busShare.toFixed(2)} ms = in-process + ` +
     `${(busShare - m.inProcess).toFixed(2)} ms`);
+  const serverShare = m.busCpu - m.pingCpu;
+  console.log(`  the module's processor time for the bus round: ${serverShare.toFixed(2)} ms ` +
+    `(the in-process opening: ${m.inProcessCpu.toFixed(2)} ms; the bus's own: ` +
+    `${(serverShare - m.inProcessCpu).toFixed(2)} ms = ` +
+    `${((serverShare - m.inProcessCpu) / m.parse).toFixed(2)}x JSON.parse)`);
   console.log(`  JSON.parse of the content      ${m.parse.toFixed(2)} ms; the bus adds ` +
     `${((busShare - m.inProcess) / m.parse).toFixed(2)}x that`);
   console.log(`  load average ${os.loadavg().map((x) => x.toFixed(2)).join(' ')}`);

@@ -1,8 +1,7 @@
 'use strict';
 // The status item on a desktop panel: a watcher and a tray host (gtk-sni-tray-standalone) on
-// a private
-// virtual display and session bus shows the icon; the panel's view of the menu is read over
-// the bus, and a photograph of the tray is written beside the other pictures.
+// a private virtual display and session bus show the icon; the panel's view of the menu is
+// read over the bus, and a photograph of the tray is written beside the other pictures.
 const os = require('node:os');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');

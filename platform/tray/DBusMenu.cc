@@ -212,13 +212,28 @@ std::vector<DBusMenu::Property> DBusMenu::propertiesOf(std::size_t index) {
   if (item.submenu()) add("children-display", std::string("submenu"));
   if (item.image()) {
     if (node.pngOf != item.image().get()) {
-      node.png =
-          item.image()->representation(BitmapFileType::PNG).value_or(std::vector<std::uint8_t>());
+      node.png = pngOf(*item.image());
       node.pngOf = item.image().get();
     }
-    if (!node.png.empty()) properties.push_back(Property{"icon-data", false, &node.png});
+    if (node.png && !node.png->empty()) {
+      properties.push_back(Property{"icon-data", false, node.png.get()});
+    }
   }
   return properties;
+}
+
+std::shared_ptr<const std::vector<std::uint8_t>> DBusMenu::pngOf(const Image& image) {
+  // Each opening draws the badges anew, mostly the same pixels as before: encoding is the
+  // dear part of a layout, so the PNG is kept by the pixels it shows.
+  const auto rgba = image.rgbaPixels();
+  std::string key(reinterpret_cast<const char*>(rgba.data()), rgba.size());
+  key += std::to_string(image.pixelsWide());
+  if (const auto found = pngCache_.find(key); found != pngCache_.end()) return found->second;
+  auto png = std::make_shared<const std::vector<std::uint8_t>>(
+      image.representation(BitmapFileType::PNG).value_or(std::vector<std::uint8_t>()));
+  if (pngCache_.size() >= kMaxCachedIcons) pngCache_.clear();
+  pngCache_.emplace(std::move(key), png);
+  return png;
 }
 
 int DBusMenu::appendValue(sd_bus_message* message, const Property& property) {

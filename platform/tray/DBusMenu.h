@@ -29,6 +29,7 @@ class DBusMenu {
   static constexpr std::size_t kMaxEntries = 4096;
   static constexpr int kMaxDepth = 16;
   static constexpr std::size_t kMaxLabelCharacters = 256;
+  static constexpr std::size_t kMaxCachedIcons = 256;
 
   using MenuSource = std::function<std::shared_ptr<Menu>()>;
   explicit DBusMenu(MenuSource source);
@@ -46,7 +47,7 @@ class DBusMenu {
     std::shared_ptr<MenuItem> item;  // null for the root
     std::vector<std::size_t> children;
     const Image* pngOf = nullptr;  // the image `png` was made from
-    std::vector<std::uint8_t> png;
+    std::shared_ptr<const std::vector<std::uint8_t>> png;
   };
 
   // The method handlers (sd-bus calls them with this object as user data).
@@ -75,6 +76,7 @@ class DBusMenu {
     const std::vector<std::uint8_t>* bytes;
   };
   std::vector<Property> propertiesOf(std::size_t index);
+  std::shared_ptr<const std::vector<std::uint8_t>> pngOf(const Image& image);
   static int appendValue(sd_bus_message* message, const Property& property);
   int appendProperties(sd_bus_message* reply, std::size_t index,
                        const std::vector<std::string>& names);
@@ -92,6 +94,7 @@ class DBusMenu {
   bool updating_ = false;
   bool shownThisTurn_ = false;
   bool warnedCut_ = false;
+  std::unordered_map<std::string, std::shared_ptr<const std::vector<std::uint8_t>>> pngCache_;
 };
 
 }  // namespace velquarin::platform
