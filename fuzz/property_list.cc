@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -18,15 +19,18 @@ namespace {
 
 using velquarin::platform::PlistValue;
 
-// Equality that lets NaN equal NaN (a real read from a binary list may be one).
+bool sameNumber(double x, double y) {
+  return x == y || (std::isnan(x) && std::isnan(y));
+}
+
+// Equality that lets NaN equal NaN (a binary list's reals and dates are doubles and may be one).
 bool same(const PlistValue& a, const PlistValue& b) {
   if (a.type() != b.type()) return false;
   switch (a.type()) {
-    case PlistValue::Type::Real: {
-      const double x = *a.asReal();
-      const double y = *b.asReal();
-      return x == y || (std::isnan(x) && std::isnan(y));
-    }
+    case PlistValue::Type::Real:
+      return sameNumber(*a.asReal(), *b.asReal());
+    case PlistValue::Type::Date:
+      return sameNumber(a.asDate()->sinceReferenceDate, b.asDate()->sinceReferenceDate);
     case PlistValue::Type::Array: {
       const auto& x = *a.asArray();
       const auto& y = *b.asArray();
@@ -47,6 +51,32 @@ bool same(const PlistValue& a, const PlistValue& b) {
     }
     default:
       return a == b;
+  }
+}
+
+// A readable form for failure reports: the written bytes hold NULs and binary reals.
+std::string describe(const PlistValue& value) {
+  char number[64];
+  switch (value.type()) {
+    case PlistValue::Type::Real:
+      std::snprintf(number, sizeof number, "real %a", *value.asReal());
+      return number;
+    case PlistValue::Type::Date:
+      std::snprintf(number, sizeof number, "date %a", value.asDate()->sinceReferenceDate);
+      return number;
+    case PlistValue::Type::Array: {
+      std::string text = "[";
+      for (const auto& item : *value.asArray()) text += describe(item) + ", ";
+      return text + "]";
+    }
+    case PlistValue::Type::Dictionary: {
+      std::string text = "{";
+      for (const auto& [key, item] : *value.asDictionary())
+        text += key + ": " + describe(item) + ", ";
+      return text + "}";
+    }
+    default:
+      return velquarin::platform::writePlistValue(value, velquarin::platform::PlistFormat::Xml);
   }
 }
 
@@ -77,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string again = velquarin::platform::writePlistValue(*once, format);
     const auto twice = velquarin::platform::parsePlistValue(again);
     ZQ_FUZZ_CHECK(twice.has_value(), again);
-    ZQ_FUZZ_CHECK(same(*once, *twice), first + "\n----\n" + again);
+    ZQ_FUZZ_CHECK(same(*once, *twice), describe(*once) + "\n----\n" + describe(*twice));
   }
   return 0;
 }
