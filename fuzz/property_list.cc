@@ -56,28 +56,19 @@ bool same(const PlistValue& a, const PlistValue& b) {
 
 // A readable form for failure reports: the written bytes hold NULs and binary reals.
 std::string describe(const PlistValue& value) {
-  char number[64];
-  switch (value.type()) {
-    case PlistValue::Type::Real:
-      std::snprintf(number, sizeof number, "real %a", *value.asReal());
-      return number;
-    case PlistValue::Type::Date:
-      std::snprintf(number, sizeof number, "date %a", value.asDate()->sinceReferenceDate);
-      return number;
-    case PlistValue::Type::Array: {
-      std::string text = "[";
-      for (const auto& item : *value.asArray()) text += describe(item) + ", ";
-      return text + "]";
-    }
-    case PlistValue::Type::Dictionary: {
-      std::string text = "{";
-      for (const auto& [key, item] : *value.asDictionary())
-        text += key + ": " + describe(item) + ", ";
-      return text + "}";
-    }
-    default:
-      return velquarin::platform::writePlistValue(value, velquarin::platform::PlistFormat::Xml);
+  std::string text;
+  if (const auto* items = value.asArray()) {
+    for (const auto& item : *items) text += describe(item) + ", ";
+    return "[" + text + "]";
   }
+  if (const auto* entries = value.asDictionary()) {
+    for (const auto& [key, item] : *entries) text += key + ": " + describe(item) + ", ";
+    return "{" + text + "}";
+  }
+  if (const auto* string = value.asString()) return '"' + *string + '"';
+  const auto real = value.type() == PlistValue::Type::Date ? value.asDate()->sinceReferenceDate
+                                                           : value.asReal().value_or(0);
+  return std::to_string(static_cast<int>(value.type())) + ":" + std::to_string(real);
 }
 
 }  // namespace
