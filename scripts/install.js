@@ -107,8 +107,8 @@ function buildFromSource() {
 }
 
 function main() {
-  // A clone of the repository builds with scripts/setup.sh, not on npm ci.
-  if (fs.existsSync(path.join(root, '.git'))) return true;
+  // The repository itself (the package carries no tests) builds with scripts/setup.sh.
+  if (fs.existsSync(path.join(root, '.git')) || fs.existsSync(path.join(root, 'tests'))) return true;
   const forced = process.env.npm_config_build_from_source === 'true' ||
     process.env.VELQUARIN_BUILD_FROM_SOURCE === '1';
   if (!forced && prebuiltUsable()) return true;
