@@ -94,8 +94,15 @@ test('the item registers with a watcher that comes later, shows the host menu, a
         'XAyatanaLabel', 'ToolTip']) r[name] = await get(name);
       r.pixmaps = (await get('IconPixmap')).map(([w, h, bytes]) => [w, h, bytes.length,
         bytes.some((byte, i) => i % 4 === 0 && byte > 0)]);
+      const monitor = spawn('gdbus', ['monitor', '--session', '--dest', first]);
+      let signals = '';
+      monitor.stdout.on('data', (chunk) => (signals += chunk));
+      await sleep(300);
       native.setStatusItemTitle('3 new', true);
-      await sleep(50);
+      await until('the signals', () => /NewStatus/.test(signals) && /XAyatanaNewLabel/.test(signals));
+      monitor.kill();
+      r.signals = ['NewStatus', 'XAyatanaNewLabel', 'NewToolTip', 'NewIcon']
+        .filter((name) => signals.includes(name));
       r.attention = await get('Status');
 
       const menu = (method, signature, ...args) =>
@@ -169,6 +176,8 @@ test('the item registers with a watcher that comes later, shows the host menu, a
     assert.equal(r.Title, 'Velquarin');
     assert.equal(r.Status, 'Active');
     assert.equal(r.attention, 'NeedsAttention');
+    // The error icon replaces the tinted one, and the title changed.
+    assert.deepEqual(r.signals, ['NewStatus', 'XAyatanaNewLabel', 'NewToolTip', 'NewIcon']);
     assert.equal(r.ItemIsMenu, true);
     assert.equal(r.Menu, '/MenuBar');
     assert.equal(r.XAyatanaLabel, '3 new <i>mail</i>');
@@ -233,3 +242,23 @@ test('a tray host on the test display draws the icon, and takes it away when hid
     assert.ok(r.shown.right - r.shown.left < 40 && r.shown.bottom < 30, JSON.stringify(r.shown));
     assert.equal(r.gone.count, 0);
   });
+
+test('without a session bus the item stays in-process, with one line in the log', async () => {
+  const { code, stdout, stderr } = await runChild(`${HOST}
+    platform.post('ZqNumberOfAccountsChanged', { 'num-accounts': 1 });
+    native.setStatusItemTitle('1', false);
+    setTimeout(() => {
+      native.setStatusItemTitle('2', true);
+      setTimeout(() => console.log(JSON.stringify({ items: platform.statusItems().length,
+        state: platform.trayState() })), 100);
+    }, 100);
+  `, { env: { DBUS_SESSION_BUS_ADDRESS: 'unix:path=/nonexistent/bus',
+    XDG_RUNTIME_DIR: path.join(sandbox, 'no-runtime'), XDG_CONFIG_HOME: path.join(sandbox, 'config-nobus') } });
+  assert.equal(code, 0, stderr);
+  const { items, state } = JSON.parse(stdout.trim().split('\n').pop());
+  assert.equal(items, 1);
+  assert.equal(state.connected, false);
+  assert.equal(state.busName, null);
+  assert.equal(state.status, 'NeedsAttention', 'the look is kept for when a bus comes');
+  assert.equal(stderr.match(/the status item is not shown on the panel/g).length, 1);
+});
