@@ -4,10 +4,12 @@
 
 #include <cstring>
 
+#include "appearance/Appearance.h"
 #include "bundle/Bundle.h"
 #include "bus/MainLoopBus.h"
 #include "logging/Log.h"
 #include "menus/StatusBar.h"
+#include "notificationcenter/NotificationCenter.h"
 #include "runloop/MainQueue.h"
 #include "tray/DBusMenu.h"
 #include "tray/TrayPresentation.h"
@@ -401,6 +403,10 @@ void StatusNotifierItem::start() {
       bundle ? bundle->infoString("CFBundleName").value_or(impl.id) : impl.id, kMaxLabelCharacters);
   impl.id = plainPanelText(impl.id, kMaxLabelCharacters);
   StatusBar::system().addChangeObserver([&impl] { impl.scheduleSync(); });
+  // A template icon takes the panel's colour, which follows the desktop's appearance.
+  NotificationCenter::distributedCenter().addObserver(
+      std::string(Appearance::kThemeChangedNotification), nullptr,
+      NotificationCenter::Delivery::MainQueue, [&impl](const auto&) { impl.scheduleSync(); });
   impl.scheduleSync();
 }
 

@@ -104,6 +104,18 @@ test('the item registers with a watcher that comes later, shows the host menu, a
       r.signals = ['NewStatus', 'XAyatanaNewLabel', 'NewToolTip', 'NewIcon']
         .filter((name) => signals.includes(name));
       r.attention = await get('Status');
+      // The error icon is a template: it takes the panel's colour, which follows the desktop.
+      const shade = async () => {
+        const [, , bytes] = (await get('IconPixmap'))[0];
+        const opaque = [];
+        for (let i = 0; i < bytes.length; i += 4) if (bytes[i] > 200) opaque.push(bytes[i + 1]);
+        return opaque.length ? Math.max(...opaque) : -1;
+      };
+      r.shades = [await shade()];
+      platform.setAppearance('dark');
+      await sleep(100);
+      r.shades.push(await shade());
+      platform.setAppearance('light');
 
       const menu = (method, signature, ...args) =>
         busctl('call', first, '/MenuBar', 'com.canonical.dbusmenu', method, signature, ...args);
@@ -176,6 +188,7 @@ test('the item registers with a watcher that comes later, shows the host menu, a
     assert.equal(r.Title, 'Velquarin');
     assert.equal(r.Status, 'Active');
     assert.equal(r.attention, 'NeedsAttention');
+    assert.ok(r.shades[0] >= 0 && r.shades[0] < 60 && r.shades[1] > 200, `${r.shades}`);
     // The error icon replaces the tinted one, and the title changed.
     assert.deepEqual(r.signals, ['NewStatus', 'XAyatanaNewLabel', 'NewToolTip', 'NewIcon']);
     assert.equal(r.ItemIsMenu, true);
