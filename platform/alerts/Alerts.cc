@@ -20,9 +20,12 @@ AlertState& state() {
 
 const char* alertStyleName(AlertStyle style) {
   switch (style) {
-    case AlertStyle::Informational: return "informational";
-    case AlertStyle::Critical: return "critical";
-    case AlertStyle::Warning: break;
+    case AlertStyle::Informational:
+      return "informational";
+    case AlertStyle::Critical:
+      return "critical";
+    case AlertStyle::Warning:
+      break;
   }
   return "warning";
 }

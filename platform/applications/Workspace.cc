@@ -30,8 +30,8 @@ bool record(HandOff handOff, std::string* error) {
 }  // namespace
 
 bool Workspace::openURLs(const std::vector<std::string>& urls,
-                         const std::optional<std::string>& application,
-                         unsigned long launchOptions, std::string* error) {
+                         const std::optional<std::string>& application, unsigned long launchOptions,
+                         std::string* error) {
   HandOff handOff{application.value_or(""), urls, launchOptions, false, false, {}};
   handOff.opened = platform::openURLs(urls, application, &handOff.error);
   return record(std::move(handOff), error);

@@ -18,9 +18,9 @@ struct ScriptingMessage {
 };
 
 struct ScriptingAnswer {
-  bool raised = false;     // the application raised an exception instead of answering
-  std::string exception;   // its reason
-  nlohmann::json result;   // an object id ("<application>/<n>") or null
+  bool raised = false;    // the application raised an exception instead of answering
+  std::string exception;  // its reason
+  nlohmann::json result;  // an object id ("<application>/<n>") or null
 };
 
 // Other applications' scripting interfaces. Linux has no counterpart, so each is a model

@@ -34,14 +34,15 @@ Napi::Value registerScriptableApplication(const Napi::CallbackInfo& info) {
   if (failIf(env, !selectors || !raising, "selectors and raising are arrays of strings")) {
     return env.Undefined();
   }
-  ScriptableApplications::add(info[0].As<Napi::String>(), {std::move(*selectors),
-                                                           std::move(*raising)});
+  ScriptableApplications::add(info[0].As<Napi::String>(),
+                              {std::move(*selectors), std::move(*raising)});
   return env.Undefined();
 }
 
 Napi::Value unregisterScriptableApplication(const Napi::CallbackInfo& info) {
   auto env = info.Env();
-  if (failIf(env, !info[0].IsString(), "unregisterScriptableApplication(id)")) return env.Undefined();
+  if (failIf(env, !info[0].IsString(), "unregisterScriptableApplication(id)"))
+    return env.Undefined();
   return Napi::Boolean::New(env, ScriptableApplications::remove(info[0].As<Napi::String>()));
 }
 

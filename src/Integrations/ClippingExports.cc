@@ -53,14 +53,11 @@ bool readAttachments(Napi::Object options, std::vector<std::string>& out) {
 
 std::optional<ZqClipOptions> readOptions(Napi::Object options) {
   ZqClipOptions clip;
-  const bool read = readText(options, "url", clip.url) &&
-                    readText(options, "web-url", clip.webURL) &&
-                    readText(options, "title", clip.title) &&
-                    readText(options, "html", clip.html) &&
-                    readText(options, "html-path", clip.htmlPath) &&
-                    readText(options, "account", clip.account) &&
-                    readText(options, "eml-path", clip.emlPath) &&
-                    readAttachments(options, clip.attachments);
+  const bool read =
+      readText(options, "url", clip.url) && readText(options, "web-url", clip.webURL) &&
+      readText(options, "title", clip.title) && readText(options, "html", clip.html) &&
+      readText(options, "html-path", clip.htmlPath) && readText(options, "account", clip.account) &&
+      readText(options, "eml-path", clip.emlPath) && readAttachments(options, clip.attachments);
   if (!read) return std::nullopt;
   clip.text = ZqTextFromHTML(clip.html.value_or(""));
   return clip;

@@ -20,8 +20,8 @@ std::vector<std::string> stringsOf(Napi::Value result) {
   const auto parsed = ZqConvertFromJSONString(convertToString(result).value_or(""), &error);
   if (parsed && !parsed->is_array()) error = "the result is not an array: " + parsed->dump();
   if (!parsed || !parsed->is_array()) {
-    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning,
-              "Couldn't get valid result from sCallback %@", error);
+    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning, "Couldn't get valid result from sCallback %@",
+              error);
     return {};
   }
   std::vector<std::string> strings;
@@ -34,8 +34,7 @@ std::vector<std::string> stringsOf(Napi::Value result) {
     }
   }
   if (others > 0) {
-    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning,
-              "Couldn't get valid result from sCallback %@",
+    ZQ_LOG_AS("VelquarinNative", ZqLogLevel::Warning, "Couldn't get valid result from sCallback %@",
               std::to_string(others) + " elements are not strings and were left out");
   }
   return strings;

@@ -38,8 +38,8 @@ std::size_t whitespaceLength(const std::string& text, std::size_t at) {
   if (c == ' ' || (c >= '\t' && c <= '\r')) return 1;
   if (c == 0xC2 && (byte(1) == 0x85 || byte(1) == 0xA0)) return 2;
   if (c == 0xE1 && byte(1) == 0x9A && byte(2) == 0x80) return 3;  // U+1680
-  if (c == 0xE2 && byte(1) == 0x80 && (byte(2) <= 0x8A || byte(2) == 0xA8 || byte(2) == 0xA9 ||
-                                       byte(2) == 0xAF)) {
+  if (c == 0xE2 && byte(1) == 0x80 &&
+      (byte(2) <= 0x8A || byte(2) == 0xA8 || byte(2) == 0xA9 || byte(2) == 0xAF)) {
     return 3;  // U+2000-200A, U+2028, U+2029, U+202F
   }
   if (c == 0xE2 && byte(1) == 0x81 && byte(2) == 0x9F) return 3;  // U+205F

@@ -7,8 +7,8 @@
 // What the host hands over with a clip, read once on the main thread. Absent values stay
 // absent here and read as empty text in the texts and URLs made from them.
 struct ZqClipOptions {
-  std::optional<std::string> url;      // the client's own link to the message
-  std::optional<std::string> webURL;   // its link in the mail service's web interface
+  std::optional<std::string> url;     // the client's own link to the message
+  std::optional<std::string> webURL;  // its link in the mail service's web interface
   std::optional<std::string> title;
   std::optional<std::string> html;
   std::optional<std::string> htmlPath;

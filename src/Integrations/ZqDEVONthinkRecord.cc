@@ -29,8 +29,9 @@ std::optional<std::string> importFile(const std::optional<ZqSBApplication>& appl
                                       const std::optional<std::string>& name,
                                       const std::optional<std::string>& group) {
   if (!application) return std::nullopt;
-  const json arguments = {optionalText(path), nullptr, optionalText(name),
-                          nullptr,            optionalText(group), ZqDEVONthinkRecord::kTypeAll};
+  const json arguments = {optionalText(path),  nullptr,
+                          optionalText(name),  nullptr,
+                          optionalText(group), ZqDEVONthinkRecord::kTypeAll};
   return ZqSBApplication::objectOf(application->send(kZqSBApplicationObject, kImport, arguments));
 }
 
@@ -110,8 +111,8 @@ void ZqDEVONthinkRecord::setWebURL(const std::optional<std::string>& url) const 
 
 void ZqDEVONthinkRecord::openRecordWindow() const {
   if (!application_ || !record_) return;
-  const auto answer = application_->send(kZqSBApplicationObject, "openWindowForRecord:force:",
-                                         json::array({*record_, true}));
+  const auto answer = application_->send(
+      kZqSBApplicationObject, "openWindowForRecord:force:", json::array({*record_, true}));
   if (answer.raised) {
     ZQ_LOG_INFO("Using old DEVONThink method of opening record in window");
     application_->send(kZqSBApplicationObject, "openWindowForRecord:", json::array({*record_}));

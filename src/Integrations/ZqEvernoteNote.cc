@@ -60,8 +60,8 @@ std::shared_ptr<ZqEvernoteNote> ZqEvernoteNote::noteWithTitle(
   if (!application || !application->respondsToSelector(kCreateNote)) return nullptr;
   const json arguments = {nullptr, nullptr, nullptr, "",      nullptr,
                           title,   nullptr, nullptr, nullptr, nullptr};
-  auto note = ZqSBApplication::objectOf(
-      application->send(kZqSBApplicationObject, kCreateNote, arguments));
+  auto note =
+      ZqSBApplication::objectOf(application->send(kZqSBApplicationObject, kCreateNote, arguments));
   if (!note) return nullptr;
   application->send(*note, "setSourceURL:", json::array({optionalText(sourceURL)}));
   return std::make_shared<ZqEvernoteNote>(*application, *note);

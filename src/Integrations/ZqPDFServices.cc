@@ -29,7 +29,8 @@ std::optional<std::string> readInfoPlist(const std::string& bundle) {
   if (fd < 0) return std::nullopt;
   std::string bytes;
   struct stat status {};
-  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= kMaxInfoPlistBytes) {
+  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+      status.st_size <= kMaxInfoPlistBytes) {
     bytes.resize(static_cast<std::size_t>(status.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -115,9 +116,9 @@ void ZqPDFServices::removeBookmarksToOurselves() const {
     const auto target = bookmarkTarget(folder, entry);
     if (target && !exists(*target)) continue;  // does not resolve: left alone
     const auto bundle = bundleAt(target.value_or(entry));
-    const bool remove =
-        bundle ? sameIdentifier(bundle->identifier, ours)
-               : target && fs::path(*target).filename() == kPreviousVersionApplication;
+    const bool remove = bundle
+                            ? sameIdentifier(bundle->identifier, ours)
+                            : target && fs::path(*target).filename() == kPreviousVersionApplication;
     if (remove && removeEntry(entry, error)) ZQ_LOG_INFO("Deleted %@", entry);
   }
 }

@@ -14,9 +14,9 @@ class ZqSBApplication {
   static std::optional<ZqSBApplication> applicationWithBundleIdentifier(const std::string& id);
 
   bool respondsToSelector(const std::string& selector) const;
-  velquarin::platform::ScriptingAnswer send(const std::string& receiver,
-                                            const std::string& selector,
-                                            nlohmann::json arguments = nlohmann::json::array()) const;
+  velquarin::platform::ScriptingAnswer send(
+      const std::string& receiver, const std::string& selector,
+      nlohmann::json arguments = nlohmann::json::array()) const;
   // The object an answer names, when it names one and nothing was raised.
   static std::optional<std::string> objectOf(const velquarin::platform::ScriptingAnswer& answer);
 

@@ -17,9 +17,9 @@ TEST(AppleEventListTest, InsertsAppendsReplacesOrRefuses) {
     bool accepted;
     std::vector<std::string> after;
   };
-  const std::vector<Case> cases = {{0, true, {"a", "b", "x"}},  {3, true, {"a", "b", "x"}},
-                                   {1, true, {"x", "b"}},       {2, true, {"a", "x"}},
-                                   {4, false, {"a", "b"}},      {-1, false, {"a", "b"}}};
+  const std::vector<Case> cases = {{0, true, {"a", "b", "x"}}, {3, true, {"a", "b", "x"}},
+                                   {1, true, {"x", "b"}},      {2, true, {"a", "x"}},
+                                   {4, false, {"a", "b"}},     {-1, false, {"a", "b"}}};
   for (const auto& c : cases) {
     AppleEventList list;
     list.insert(0, "a");
@@ -34,7 +34,8 @@ TEST(AppleEventListTest, InsertsAppendsReplacesOrRefuses) {
 
 TEST(ZqTimingTest, EveryStringLandsInTheReplyInOrder) {
   ZqTiming::start([] { return std::vector<std::string>{"a", "b", "c"}; });
-  const auto reply = AppleEventManager::shared().dispatch(ZqTiming::kEventClass, ZqTiming::kEventID);
+  const auto reply =
+      AppleEventManager::shared().dispatch(ZqTiming::kEventClass, ZqTiming::kEventID);
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->parameters.at(velquarin::platform::kKeyDirectObject).items(),
             (std::vector<std::string>{"a", "b", "c"}));
@@ -44,18 +45,18 @@ TEST(ZqDEVONthinkRecordTest, SeveralFilesGoIntoOneGroupNamedForTheLocalTime) {
   ScopedEnvironment environment;
   environment.set("TZ", "Europe/Berlin");
   const std::string id = "test.archive.group";
-  ScriptableApplications::add(id, {{"currentDatabase", "createLocation:in:",
-                                    "import:from:name:placeholders:to:type:"},
-                                   {}});
+  ScriptableApplications::add(
+      id,
+      {{"currentDatabase", "createLocation:in:", "import:from:name:placeholders:to:type:"}, {}});
   auto application = ZqSBApplication::applicationWithBundleIdentifier(id);
   // 2026-01-02 03:04:05 UTC is 04:04:05 in Berlin.
-  auto group = ZqDEVONthinkRecord::importFiles({"/a/one.eml", "/b/two.pdf"}, application,
-                                               1767323045.0);
+  auto group =
+      ZqDEVONthinkRecord::importFiles({"/a/one.eml", "/b/two.pdf"}, application, 1767323045.0);
   ASSERT_TRUE(group && group->record());
   const auto messages = ScriptableApplications::messages(id);
   ASSERT_EQ(messages.size(), 4u);
-  EXPECT_EQ(messages[1].arguments, nlohmann::json({"Velquarin Import 2026-01-02 04:04:05",
-                                                    id + "/1"}));
+  EXPECT_EQ(messages[1].arguments,
+            nlohmann::json({"Velquarin Import 2026-01-02 04:04:05", id + "/1"}));
   for (std::size_t i = 2; i < 4; ++i) {
     EXPECT_EQ(messages[i].arguments[4], *group->record());
     EXPECT_EQ(messages[i].arguments[2], i == 2 ? "one.eml" : "two.pdf");

@@ -88,8 +88,15 @@ const OPTIONS = { url: 'velquarin://m/1', 'web-url': 'https://mail.example.com/#
 const TEXT = 'Hello world\nSecond';
 
 test('installed targets follow the fixed order and the first installed identifier', async () => {
-  const none = await inChild('return native.installedClipperApps();', { XDG_DATA_HOME: path.join(root, 'empty') });
-  assert.equal(none.value, '["clipboard"]');
+  const file = path.join(root, 'in', 'receipt.vq-unknown');
+  write(file, 'r');
+  const none = await inChild(`
+    native.importIntoApplication('com.apperdeck.mac.Receipts', ${JSON.stringify(file)});
+    return [native.installedClipperApps(), platform.workspaceHandOffs().map((h) => h.application)];`,
+  { XDG_DATA_HOME: path.join(root, 'empty'), HOME: '' });
+  assert.deepEqual(none.value, ['["clipboard"]', ['']]);  // no application: the type's default
+  assert.match(none.output, /No application com\.apperdeck\.mac\.Receipts; .*receipt\.vq-unknown goes to its default application/);
+  assert.match(none.output, /No home folder: the PDF service is not installed/);
   const all = await inChild('return native.installedClipperApps();');
   assert.deepEqual(JSON.parse(all.value), ['evernote', 'devonthink', 'devonthink-pdf', 'omnifocus', 'receipts',
     'todoist', 'things', 'clipboard']);
