@@ -1,5 +1,8 @@
 #include "Integrations/ZqEvernoteNote.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -43,6 +46,18 @@ std::string fileURL(const std::string& path) {
   return url;
 }
 
+// A free path made into a folder at once, so that two clips of the same archive running at
+// the same time never share one.
+std::optional<std::string> claimFolder(const std::string& wanted) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto folder = zq_makeUniquePath(wanted);
+    if (!folder) return std::nullopt;
+    if (::mkdir(folder->c_str(), 0700) == 0) return folder;
+    if (errno != EEXIST) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
 std::string localized(const std::string& english) {
   return velquarin::platform::localizedString(*velquarin::platform::Bundle::main(), english,
                                               english);
@@ -81,7 +96,7 @@ void ZqEvernoteNote::appendAttachment(const std::string& path) const {
     return;
   }
   const auto folder =
-      zq_makeUniquePath(zq_temporaryDirectory() + "/" + fs::path(path).filename().string());
+      claimFolder(zq_temporaryDirectory() + "/" + fs::path(path).filename().string());
   if (!folder) return;
   zq_unzipItemAtPath(path, *folder);
   std::error_code error;
