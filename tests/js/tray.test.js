@@ -130,6 +130,9 @@ test('the item registers with a watcher that comes later, shows the host menu, a
       r.checkable = entries.some(([, props]) => props['toggle-type']);
       await menu('Event', 'isvu', message[0], 'clicked', 'i', 0, 0);
       await until('the click', () => opened.length);
+      // Several openings in one turn of the loop build the menu once.
+      r.group = (await menu('AboutToShowGroup', 'ai', 3, 0, 0, 0)).data;
+      r.groupCalls = calls.length;
       r.opened = opened.slice();
       // A second opening takes a new revision: the old ids do nothing any more.
       await menu('AboutToShow', 'i', 0);
@@ -198,6 +201,8 @@ test('the item registers with a watcher that comes later, shows the host menu, a
     assert.deepEqual(r.pixmaps, [16, 22, 24, 32, 48].map((n) => [n, n, n * n * 4, true]));
     assert.deepEqual(r.aboutToShow, [true]);
     assert.deepEqual(r.calls, [['status-item', true]]);
+    assert.deepEqual(r.group, [[0, 0, 0], []]);
+    assert.equal(r.groupCalls, 2);
     assert.deepEqual(r.labels, ['Get Mail', 'Do Not Disturb', 'New Message', 'separator',
       'Work__Mail', 'Ann - <b>Lunch</b>']);
     assert.equal(r.badge, true);
