@@ -11,13 +11,11 @@ module.exports = {
       platform.setFirstResponder(window, platform.addView(container, 'WebContentsViewCocoa', full));
       return window;
     };
-    const titles = new Map();
     native.setWindowNotificationCallbackFunction((notice, handle) =>
-      say(`window "${titles.get(Buffer.from(handle).toString('hex'))}": ${notice}`));
+      say(`window "${platform.windowState(handle).title}": ${notice}`));
     const inbox = open('Inbox');
     const drafts = open('Drafts');
     const panel = platform.createWindow('NSPanel', { title: 'Find', visible: false });
-    titles.set(inbox.toString('hex'), 'Inbox').set(drafts.toString('hex'), 'Drafts');
     platform.clickWindow(inbox);
     platform.clickWindow(panel);
     say(`a panel is key now; main window is still there: ${native.hasMainWindow()}`);
@@ -28,7 +26,7 @@ module.exports = {
 
     native.setCurrentURL('https://mail.example/inbox', 'https://web.example/inbox', 'Inbox');
     const drag = platform.dragTitleBarIcon(inbox, ['option']);
-    say(`title-bar drag with option: allowed ${drag.allowed}, ${drag.strings.NSStringPboardType}`);
+    say(`title-bar drag with option: allowed ${drag.allowed}, ${drag.strings['public.utf8-plain-text']}`);
 
     platform.setMainMenu([
       { title: 'App', submenu: [{ title: 'Preferences…', key: ',', action: 'prefs' }] },
