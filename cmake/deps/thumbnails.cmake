@@ -6,9 +6,13 @@ find_library(CUPS_LIBRARY cups REQUIRED)
 target_include_directories(velquarin_platform_deps INTERFACE ${CUPS_INCLUDE_DIR})
 target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::ZLIB_PC ${CUPS_LIBRARY})
 
-# The renderer of PDF and SVG previews, a separate process beside the library.
-pkg_check_modules(VIPS_C REQUIRED IMPORTED_TARGET vips)
+# The renderer of PDF and SVG previews, a separate process beside the library: poppler and
+# librsvg directly (the libraries libvips would use), without libvips's start-up cost.
+# librsvg's headers only: the program opens the library when it meets an SVG document.
+pkg_check_modules(THUMBNAILER REQUIRED IMPORTED_TARGET poppler-glib cairo)
+pkg_check_modules(RSVG REQUIRED librsvg-2.0)
 add_executable(velquarin-thumbnailer ${CMAKE_SOURCE_DIR}/platform/thumbnails/velquarin-thumbnailer.cpp)
-target_link_libraries(velquarin-thumbnailer PRIVATE PkgConfig::VIPS_C)
+target_include_directories(velquarin-thumbnailer PRIVATE ${RSVG_INCLUDE_DIRS})
+target_link_libraries(velquarin-thumbnailer PRIVATE PkgConfig::THUMBNAILER ${CMAKE_DL_LIBS})
 set_target_properties(velquarin-thumbnailer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_dependencies(velquarin_platform_deps velquarin-thumbnailer)

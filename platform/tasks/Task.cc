@@ -114,7 +114,8 @@ TaskResult runTask(const std::string& executable, const std::vector<std::string>
         }
       }
     } else {
-      ::usleep(static_cast<useconds_t>(interval) * 1000);
+      // Output closed: the program is usually about to end, so look again soon.
+      ::usleep(static_cast<useconds_t>(std::min<long>(interval, 2)) * 1000);
     }
     const pid_t ended = ::waitpid(pid, &status, WNOHANG);
     if (ended == pid) break;

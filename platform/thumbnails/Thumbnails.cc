@@ -90,7 +90,8 @@ std::shared_ptr<Image> renderInHelper(RegularFile& file, int pixels) {
   const auto result = runTask(helper, {std::to_string(pixels)}, options);
   if (result.exitStatus != 0 || result.output.size() >= kMaxHelperOutput) return nullptr;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(result.output.data());
-  return Image::fromData(std::span<const std::uint8_t>(bytes, result.output.size()));
+  return fitted(Image::fromData(std::span<const std::uint8_t>(bytes, result.output.size())),
+                pixels);
 }
 
 class ScratchFolder {
@@ -153,7 +154,10 @@ std::shared_ptr<Image> iconForFile(const std::string& path, int pixels) {
 std::shared_ptr<Image> thumbnailForFile(const std::string& path, int pixels) {
   auto file = RegularFile::open(path);
   if (!file) return iconForFile(path, pixels);
-  if (auto cached = sharedCacheThumbnail(path, file->status.st_mtime, pixels)) return cached;
+  // Everything is decoded here, on the background thread, in one pass over its source.
+  if (auto cached = fitted(sharedCacheThumbnail(path, file->status.st_mtime, pixels), pixels)) {
+    return cached;
+  }
   // The descriptor's own path: the file checked above is the file decoded, whatever
   // happens to the name meanwhile.
   const std::string self = "/proc/self/fd/" + std::to_string(file->fd.get());

@@ -28,7 +28,7 @@ const write = (file, content, mode) => {
 function redPDF() {
   const objects = ['<< /Type /Catalog /Pages 2 0 R >>', '<< /Type /Pages /Kids [3 0 R] /Count 1 >>',
     '<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Contents 4 0 R >>',
-    '<< /Length 29 >>\nstream\n1 0 0 rg 0 0 200 100 re f\nendstream'];
+    '<< /Length 25 >>\nstream\n1 0 0 rg 0 0 200 100 re f\nendstream'];
   let out = '%PDF-1.4\n';
   const offsets = objects.map((body, i) => {
     const at = out.length;
