@@ -6,9 +6,11 @@ execute_process(
 if(NOT EXISTS "${NODE_INCLUDE_DIR}/node_api.h")
   message(FATAL_ERROR "node_api.h not found in ${NODE_INCLUDE_DIR}; install Node.js with its headers")
 endif()
-set(NODE_ADDON_API_DIR "${CMAKE_SOURCE_DIR}/node_modules/node-addon-api")
+# An installed package finds node-addon-api wherever npm put it (the install script passes it).
+set(NODE_ADDON_API_DIR "${CMAKE_SOURCE_DIR}/node_modules/node-addon-api"
+    CACHE PATH "node-addon-api's folder (napi.h)")
 if(NOT EXISTS "${NODE_ADDON_API_DIR}/napi.h")
-  message(FATAL_ERROR "node-addon-api missing: run npm ci")
+  message(FATAL_ERROR "node-addon-api missing in ${NODE_ADDON_API_DIR}: run npm ci")
 endif()
 
 add_library(node_headers INTERFACE)

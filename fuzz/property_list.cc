@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -18,15 +19,18 @@ namespace {
 
 using velquarin::platform::PlistValue;
 
-// Equality that lets NaN equal NaN (a real read from a binary list may be one).
+bool sameNumber(double x, double y) {
+  return x == y || (std::isnan(x) && std::isnan(y));
+}
+
+// Equality that lets NaN equal NaN (a binary list's reals and dates are doubles and may be one).
 bool same(const PlistValue& a, const PlistValue& b) {
   if (a.type() != b.type()) return false;
   switch (a.type()) {
-    case PlistValue::Type::Real: {
-      const double x = *a.asReal();
-      const double y = *b.asReal();
-      return x == y || (std::isnan(x) && std::isnan(y));
-    }
+    case PlistValue::Type::Real:
+      return sameNumber(*a.asReal(), *b.asReal());
+    case PlistValue::Type::Date:
+      return sameNumber(a.asDate()->sinceReferenceDate, b.asDate()->sinceReferenceDate);
     case PlistValue::Type::Array: {
       const auto& x = *a.asArray();
       const auto& y = *b.asArray();
@@ -48,6 +52,23 @@ bool same(const PlistValue& a, const PlistValue& b) {
     default:
       return a == b;
   }
+}
+
+// A readable form for failure reports: the written bytes hold NULs and binary reals.
+std::string describe(const PlistValue& value) {
+  std::string text;
+  if (const auto* items = value.asArray()) {
+    for (const auto& item : *items) text += describe(item) + ", ";
+    return "[" + text + "]";
+  }
+  if (const auto* entries = value.asDictionary()) {
+    for (const auto& [key, item] : *entries) text += key + ": " + describe(item) + ", ";
+    return "{" + text + "}";
+  }
+  if (const auto* string = value.asString()) return '"' + *string + '"';
+  const auto real = value.type() == PlistValue::Type::Date ? value.asDate()->sinceReferenceDate
+                                                           : value.asReal().value_or(0);
+  return std::to_string(static_cast<int>(value.type())) + ":" + std::to_string(real);
 }
 
 }  // namespace
@@ -77,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string again = velquarin::platform::writePlistValue(*once, format);
     const auto twice = velquarin::platform::parsePlistValue(again);
     ZQ_FUZZ_CHECK(twice.has_value(), again);
-    ZQ_FUZZ_CHECK(same(*once, *twice), first + "\n----\n" + again);
+    ZQ_FUZZ_CHECK(same(*once, *twice), describe(*once) + "\n----\n" + describe(*twice));
   }
   return 0;
 }

@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-BUILD_DIR=${BUILD_DIR:-build} bash scripts/run-tests.sh
+# The plain run also installs the packed package and builds it from source there.
+BUILD_DIR=${BUILD_DIR:-build} VELQUARIN_TEST_SOURCE_BUILD=${VELQUARIN_TEST_SOURCE_BUILD:-1} \
+  bash scripts/run-tests.sh
 bash scripts/sanitize.sh
 bash scripts/fuzz.sh --ci

@@ -4,14 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "AppleScript/ZqASOutgoingMessage.h"
 #include "AppleScript/ZqTextFromHTML.h"
 #include "bus/ApplicationBus.h"
-#include "notificationcenter/NotificationCenter.h"
 
 using velquarin::platform::ApplicationBus;
-using velquarin::platform::Notification;
-using velquarin::platform::NotificationCenter;
 
 namespace {
 
@@ -39,36 +35,6 @@ TEST(ZqTextFromHTML, AnyBytesGiveValidUTF8AndDeepTreesNoRecursion) {
   std::string deep;
   for (int i = 0; i < 100000; ++i) deep += "<div><span>";
   EXPECT_NO_FATAL_FAILURE(ZqTextFromHTML(deep + "x"));
-}
-
-// The road native code takes (the Services): a message outside the container, composed at
-// once, with a recipient whose name is absent.
-TEST(ZqASOutgoingMessage, ComposesAtOnceFromNativeCode) {
-  std::vector<nlohmann::json> posted;
-  auto& center = NotificationCenter::defaultCenter();
-  const auto observer = center.addObserver(
-      kZqComposeOutgoingMessageNotification, nullptr, NotificationCenter::Delivery::Posting,
-      [&](const Notification& notification) { posted.push_back(notification.userInfo); });
-  const auto message = ZqASOutgoingMessage::create();
-  const auto next = ZqASOutgoingMessage::create();
-  EXPECT_EQ(next->id(), message->id() + 1);
-  auto recipient = ZqASOutgoingMessageRecipient::create();
-  recipient->setName(std::nullopt);
-  recipient->setAddress("Ann <ann@example.com>");
-  message->setToRecipients({recipient});
-  message->setContent("line one\rline two");
-  message->handleComposeScriptCommand();
-  message->handleComposeScriptCommand();
-  center.removeObserver(observer);
-
-  ASSERT_EQ(posted.size(), 2u);
-  EXPECT_EQ(posted[0], posted[1]);
-  EXPECT_EQ(posted[0]["message"], nlohmann::json::parse(R"({
-      "to": [{"name": null, "email": "Ann <ann@example.com>"}], "cc": [], "bcc": [],
-      "attachment-paths": [], "body": "line one\r\nline two\n"})"));
-  EXPECT_TRUE(posted[0]["options"]["optimize-attachments?"].is_null());
-  EXPECT_EQ(recipient->objectSpecifier()->key, "toRecipients");
-  for (const auto& each : ZqASOutgoingMessage::outgoingMessages()) EXPECT_NE(each, message);
 }
 
 TEST(ApplicationBus, PathsAndNamesFromTheBundleIdentifier) {

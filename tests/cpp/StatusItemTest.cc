@@ -356,8 +356,6 @@ TEST_F(StatusItemControllerTest, OddCountsAndFieldsAreClampedNotTrusted) {
                                       "huge:18446744073709551615", "text:none", ":none", ":none",
                                       "msgs:none"}));
   EXPECT_EQ(titles(*build(true)).size(), 3u + 2 * 8);
-  content = json::array({1, 2});  // not an object: empty content
-  EXPECT_EQ(titles(*build(false)), (std::vector<std::string>{"", "", "", "---"}));
 }
 
 TEST_F(StatusItemControllerTest, ActionsPostTheirNotificationsWithIdentifiersUnchanged) {
@@ -409,13 +407,11 @@ TEST_F(StatusItemControllerTest, ANestedBuildOfTheSameMenuLeavesNoDuplicates) {
   EXPECT_EQ(menu->numberOfItems(), 5u);
 }
 
-TEST_F(StatusItemControllerTest, WithoutContentSourceOnlyCommandsRemain) {
+TEST_F(StatusItemControllerTest, WithoutContentSourceTheMenuStaysEmpty) {
   accounts(1);
   controller->setMenuNeedsUpdateCallback(nullptr);
   auto menu = build(true);
   EXPECT_EQ(menu->numberOfItems(), 0u);  // no source: the menu stays empty
-  controller->setMenuNeedsUpdateCallback([](const std::string&, bool) { return json::object(); });
-  EXPECT_EQ(titles(*build(true)), (std::vector<std::string>{"", "", ""}));
 }
 
 TEST_F(StatusItemControllerTest, CommandTitlesGoThroughTheApplicationsStringTables) {
