@@ -263,12 +263,14 @@ test('Quick Look through the panel: start index, wraps, reports after the main q
     native.quickLook(w, JSON.stringify(files), 0, () => {});
     const escape = key(53, 10);
     const afterEscape = platform.quickLookPanel();
-    native.quickLook(w, JSON.stringify(files), 1, () => {});
+    native.quickLook(w, JSON.stringify([path.join(root, 'docs', 'wide.png')]), 0, () => {});
+    const image = platform.quickLookPanelImage(40);
     platform.closeWindow(w);
     const afterClose = platform.quickLookPanel();
     native.quickLook(Buffer.alloc(8), '[]', 0, () => {});
     return { synchronous, seen, panel: { ...panel, window: panel.window.equals(w) }, moves, later,
-      second: { ...second, window: second.window.equals(w) }, empty, hostile, escape, afterEscape, afterClose };`);
+      second: { ...second, window: second.window.equals(w) }, empty, hostile, escape, afterEscape, afterClose,
+      image: image && [image.readUInt32BE(16), image.readUInt32BE(20)] };`);
   assert.equal(value.synchronous, 0, 'reports arrive after the main queue runs');
   assert.deepEqual(value.panel, { window: true, items: 3, index: 2, path: files[2] });
   assert.deepEqual(value.moves, [true, true, true, false, false]);
@@ -283,6 +285,7 @@ test('Quick Look through the panel: start index, wraps, reports after the main q
   assert.equal(value.escape, true);
   assert.equal(value.afterEscape, null);
   assert.equal(value.afterClose, null);
+  assert.deepEqual(value.image, [40, 20], 'the reopened panel shows the picture');
   assert.match(output, /error parsing options .* \(nope\)/);
   assert.match(output, /Need a window to quick look\./);
 });

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "thumbnails/InstalledThumbnailer.h"
 #include "thumbnails/PNGText.h"
 
 using velquarin::platform::pngTextChunks;
@@ -56,4 +57,13 @@ TEST(PNGText, RefusesWhatItCannotWriteAndReadsHostileFilesSafely) {
   const std::vector<Bytes> inputs{
       {}, Bytes(8, 0), lying, Bytes(base.begin(), base.begin() + 40), afterData};
   for (const auto& input : inputs) EXPECT_TRUE(pngTextChunks(input).empty());
+}
+
+TEST(InstalledThumbnailer, EachCodeIsReplacedInsideItsOwnArgument) {
+  velquarin::platform::InstalledThumbnailer entry;
+  entry.exec = {"/bin/t", "-s", "%s", "%i", "in=%i;out=%o", "100%%", "%u", "%x%", ""};
+  const std::string hostile = "/tmp/a b;$(x) %o.pdf";
+  const std::vector<std::string> expected{
+      "-s", "128", hostile, "in=" + hostile + ";out=/o.png", "100%", "file:///u", "%", ""};
+  EXPECT_EQ(entry.arguments(hostile, "file:///u", "/o.png", 128), expected);
 }
