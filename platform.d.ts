@@ -197,6 +197,15 @@ declare namespace VelquarinPlatform {
   function advanceClock(seconds: number): number;
 
   /**
+   * Waits until the background queue (clips, previews, image work) has nothing queued or
+   * running, then runs the main-queue work it left behind. Blocks the calling thread.
+   * @param seconds the longest wait, from 0 to 600.
+   * @returns false when work was still running at the end.
+   * @category Main queue and clock
+   */
+  function waitForBackgroundWork(seconds: number): boolean;
+
+  /**
    * The platform clock.
    * @returns seconds since the Unix epoch.
    * @category Main queue and clock
@@ -272,10 +281,15 @@ declare namespace VelquarinPlatform {
     message: string;
     /** Its informative text. */
     details: string;
+    /** "warning", "informational" or "critical". */
+    style: string;
+    /** Its buttons' titles; the first is the default one. */
+    buttons: string[];
   }
 
   /**
-   * The errors presented to the user so far (the last 64), oldest first.
+   * The alerts presented to the user so far (the last 64), oldest first; modal ones were
+   * answered with their default button at once.
    * @returns the alerts.
    * @category Application
    */
@@ -778,6 +792,36 @@ declare namespace VelquarinPlatform {
    * @category Menus and status bar
    */
   function renderStatusBar(scale?: number): Buffer;
+
+  /** How the status item stands on the desktop's panel (StatusNotifierItem). */
+  interface TrayState {
+    /** Connected to the session bus. */
+    connected: boolean;
+    /** The status bar holds an item, which is offered on the bus. */
+    shown: boolean;
+    /** The StatusNotifierWatcher accepted the item. */
+    registered: boolean;
+    /** A watcher is known on the bus. */
+    watcher: boolean;
+    /** The bus name the item is offered under while it owns one, else null. */
+    busName: string | null;
+    /** "Active", or "NeedsAttention" while the item shows errors. */
+    status: string;
+    /** The title as panels show it beside the icon. */
+    label: string;
+    /** The sizes of the icon pixmaps offered, in pixels. */
+    iconSizes: number[];
+    /** The menu's layout revision (a new one each time its items change). */
+    menuRevision: number;
+  }
+
+  /**
+   * How the status item stands on the desktop's panel: its registration, bus name, status and
+   * icon sizes.
+   * @returns the state as it is now.
+   * @category Menus and status bar
+   */
+  function trayState(): TrayState;
 
   /** An item of a main-menu template, as a host framework builds the application's menu. */
   interface MenuTemplateItem {
@@ -1396,6 +1440,99 @@ declare namespace VelquarinPlatform {
    * @category Address book
    */
   function resizeAddressPicker(width: number, height: number): void;
+
+  /** How another application's scripting interface is modelled. */
+  interface ScriptableApplicationDescription {
+    /** The selectors it answers ("appendText:html:attachment:", "setSourceURL:", ...). */
+    selectors: string[];
+    /** Selectors it answers by raising an exception, as an old version would. */
+    raising?: string[];
+  }
+
+  /** A message the module sent to another application's scripting interface. */
+  interface ScriptingMessage {
+    /** "application", or an object id the application answered with ("<id>/<n>"). */
+    receiver: string;
+    selector: string;
+    /** Its arguments in order; null for an absent one. */
+    arguments: unknown[];
+  }
+
+  /**
+   * Gives another application a scripting interface (Linux has none): it answers only the
+   * given selectors, names each object it answers with ("<id>/<n>"; setters and "activate"
+   * answer nothing) and records every message. Replaces an earlier registration and its
+   * messages. Without one the application has no scripting interface.
+   * @param id the application's bundle identifier.
+   * @param description its selectors.
+   * @returns nothing.
+   * @category Hand-off to other applications
+   */
+  function registerScriptableApplication(id: string, description: ScriptableApplicationDescription): void;
+
+  /**
+   * Takes an application's scripting interface away.
+   * @param id the application's bundle identifier.
+   * @returns false when it had none.
+   * @category Hand-off to other applications
+   */
+  function unregisterScriptableApplication(id: string): boolean;
+
+  /**
+   * The messages sent to an application's scripting interface (the newest 1024), in order.
+   * @param id the application's bundle identifier.
+   * @returns the messages; [] for an application without one.
+   * @category Hand-off to other applications
+   */
+  function scriptingMessages(id: string): ScriptingMessage[];
+
+  /** A request to open URLs or files with another application. */
+  interface WorkspaceHandOff {
+    /** The application asked for (bundle identifier or desktop entry); "" for the default handler. */
+    application: string;
+    /** The URLs, or the paths of files and folders. */
+    items: string[];
+    /** The launch options asked for (512 without activation, 0x10000 asynchronous). */
+    launchOptions: number;
+    /** Whether the caller asked to step back for the application. */
+    deactivate: boolean;
+    /** Whether GIO started the application. */
+    opened: boolean;
+    /** GIO's message when it did not; "" otherwise. */
+    error: string;
+  }
+
+  /**
+   * The workspace's hand-offs to other applications (the last 64), oldest first.
+   * @returns the hand-offs.
+   * @category Hand-off to other applications
+   */
+  function workspaceHandOffs(): WorkspaceHandOff[];
+
+  /**
+   * Forgets the recorded hand-offs.
+   * @returns nothing.
+   * @category Hand-off to other applications
+   */
+  function clearWorkspaceHandOffs(): void;
+
+  /** The answer to an event sent with {@link sendAppleEvent}. */
+  interface AppleEventOutcome {
+    /** Whether a handler was registered for the event. */
+    handled: boolean;
+    /** The reply's direct-object list of strings; null when there is none. */
+    reply: string[] | null;
+  }
+
+  /**
+   * Sends the application an event as another application would (the same events arrive on
+   * the session bus: io.velquarin.AppleEvents1.Send(uu) -> as on the application's object).
+   * @param eventClass four characters ("Tmng") or a 32-bit number (0x546D6E67).
+   * @param eventID four characters ("Gpat") or a 32-bit number.
+   * @returns whether it was handled, and the reply.
+   * @category Hand-off to other applications
+   */
+  function sendAppleEvent(eventClass: string | number, eventID: string | number): AppleEventOutcome;
 }
 
 export = VelquarinPlatform;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command inside a private session bus of its own with one test service started on it
 # (keyring: gnome-keyring's secrets component unlocked, scripts/test-services/10-keyring.sh;
-# notifications: dunst on a virtual display, scripts/test-services/20-notifications.sh) and HOME
+# notifications: dunst on a virtual display, scripts/test-services/20-notifications.sh; display:
+# a virtual X display, scripts/test-services/15-xvfb.sh) and HOME
 # and the XDG folders in a throw-away directory, so it never touches the user's services nor
 # those of an enclosing test run. For benchmarks, demos and tests that stop or lose a service.
 #   bash scripts/private-session.sh keyring node bench/keychain.bench.js
@@ -12,8 +13,9 @@ service=${1:-}
 case "$service" in
   keyring) service_file=10-keyring.sh ready_var=VELQUARIN_TEST_KEYRING ;;
   notifications) service_file=20-notifications.sh ready_var=VELQUARIN_TEST_NOTIFICATION_SERVER ;;
+  display) service_file=15-xvfb.sh ready_var=VELQUARIN_TEST_DISPLAY ;;
   *)
-    echo "usage: private-session.sh keyring|notifications COMMAND..." >&2
+    echo "usage: private-session.sh keyring|notifications|display COMMAND..." >&2
     exit 2
     ;;
 esac
@@ -25,7 +27,7 @@ if [ -z "${VELQUARIN_PRIVATE_SESSION_INNER:-}" ]; then
   mkdir -p "$sandbox/home" "$sandbox/tmp" "$sandbox/run"
   chmod 700 "$sandbox/run"
   status=0
-  env -u VELQUARIN_TEST_KEYRING -u VELQUARIN_TEST_KEYRING_PID \
+  env -u VELQUARIN_TEST_KEYRING -u VELQUARIN_TEST_KEYRING_PID -u VELQUARIN_TEST_DISPLAY \
     -u VELQUARIN_TEST_NOTIFICATION_SERVER -u VELQUARIN_TEST_NOTIFICATION_SERVER_PIDFILE \
     HOME="$sandbox/home" XDG_CONFIG_HOME="$sandbox/home/.config" \
     XDG_CACHE_HOME="$sandbox/home/.cache" XDG_DATA_HOME="$sandbox/home/.local/share" \

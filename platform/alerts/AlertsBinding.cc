@@ -6,7 +6,7 @@ namespace {
 
 using platform::Alerts;
 
-// presentedAlerts(): [{message, details}], oldest first.
+// presentedAlerts(): [{message, details, style, buttons}], oldest first.
 Napi::Value presentedAlerts(const Napi::CallbackInfo& info) {
   auto env = info.Env();
   const auto alerts = Alerts::presented();
@@ -15,6 +15,12 @@ Napi::Value presentedAlerts(const Napi::CallbackInfo& info) {
     auto entry = Napi::Object::New(env);
     entry.Set("message", alerts[i].message);
     entry.Set("details", alerts[i].details);
+    entry.Set("style", platform::alertStyleName(alerts[i].style));
+    auto buttons = Napi::Array::New(env, alerts[i].buttons.size());
+    for (std::size_t b = 0; b < alerts[i].buttons.size(); ++b) {
+      buttons.Set(static_cast<uint32_t>(b), alerts[i].buttons[b]);
+    }
+    entry.Set("buttons", buttons);
     list.Set(static_cast<uint32_t>(i), entry);
   }
   return list;

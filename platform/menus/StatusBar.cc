@@ -16,6 +16,11 @@ constexpr double kMaxLength = 10000;
 
 void StatusItem::setLength(double length) {
   length_ = std::isfinite(length) ? std::clamp(length, 0.0, kMaxLength) : 0;
+  changed();
+}
+
+void StatusItem::changed() {
+  if (bar_) bar_->notifyChange();
 }
 
 bool StatusItem::isHighlighted() const {
@@ -31,7 +36,18 @@ std::shared_ptr<StatusItem> StatusBar::statusItemWithLength(double length) {
   auto item = std::make_shared<StatusItem>(this, 0);
   item->setLength(length);
   items_.push_back(item);
+  notifyChange();
   return item;
+}
+
+void StatusBar::addChangeObserver(std::function<void()> observer) {
+  changeObservers_.push_back(std::move(observer));
+}
+
+void StatusBar::notifyChange() {
+  // A copy: an observer may add another.
+  const auto observers = changeObservers_;
+  for (const auto& observer : observers) observer();
 }
 
 void StatusBar::removeStatusItem(const std::shared_ptr<StatusItem>& item) {
@@ -39,6 +55,7 @@ void StatusBar::removeStatusItem(const std::shared_ptr<StatusItem>& item) {
   if (openItem_ == item) closeMenu();
   item->bar_ = nullptr;
   std::erase(items_, item);
+  notifyChange();
 }
 
 bool StatusBar::openMenu(const std::shared_ptr<StatusItem>& item) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,16 +23,30 @@ class StatusItem {
   double length() const { return length_; }
   void setLength(double length);
   const std::optional<std::string>& title() const { return title_; }
-  void setTitle(std::optional<std::string> title) { title_ = std::move(title); }
+  void setTitle(std::optional<std::string> title) {
+    title_ = std::move(title);
+    changed();
+  }
   // A template image shows only its shape, in the menu bar's text colour.
   const std::shared_ptr<Image>& image() const { return image_; }
   bool imageIsTemplate() const { return imageIsTemplate_; }
   void setImage(std::shared_ptr<Image> image, bool isTemplate) {
     image_ = std::move(image);
     imageIsTemplate_ = isTemplate;
+    changed();
   }
   const std::shared_ptr<Menu>& menu() const { return menu_; }
-  void setMenu(std::shared_ptr<Menu> menu) { menu_ = std::move(menu); }
+  void setMenu(std::shared_ptr<Menu> menu) {
+    menu_ = std::move(menu);
+    changed();
+  }
+  // The item asks for the user's attention (an error to look at); panels that show status
+  // mark it.
+  bool needsAttention() const { return needsAttention_; }
+  void setNeedsAttention(bool on) {
+    needsAttention_ = on;
+    changed();
+  }
   // With highlight mode on, the item is drawn highlighted while its menu is open.
   bool highlightMode() const { return highlightMode_; }
   void setHighlightMode(bool on) { highlightMode_ = on; }
@@ -42,6 +57,7 @@ class StatusItem {
 
  private:
   friend class StatusBar;
+  void changed();
 
   StatusBar* bar_;
   double length_;
@@ -50,6 +66,7 @@ class StatusItem {
   bool imageIsTemplate_ = false;
   std::shared_ptr<Menu> menu_;
   bool highlightMode_ = false;
+  bool needsAttention_ = false;
 };
 
 // The status area of the menu bar, and what the desktop does with it: open an item's menu,
@@ -80,7 +97,15 @@ class StatusBar {
   // The status area and the open menu as a person would see them.
   std::shared_ptr<Image> render(double scale = 1) const;
 
+  // Called after an item is added or removed and after an item's look, title or menu is
+  // set (the desktop's own tray mirrors the bar this way).
+  void addChangeObserver(std::function<void()> observer);
+
  private:
+  friend class StatusItem;
+  void notifyChange();
+
+  std::vector<std::function<void()>> changeObservers_;
   std::vector<std::shared_ptr<StatusItem>> items_;
   std::shared_ptr<StatusItem> openItem_;
   std::shared_ptr<Menu> openMenu_;

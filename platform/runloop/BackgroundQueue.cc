@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -13,6 +14,8 @@ struct BackgroundQueue::State {
   std::mutex mutex;
   std::condition_variable ready;
   std::deque<Task> tasks;
+  std::size_t unfinished = 0;  // queued or running
+  std::condition_variable idle;
 };
 
 namespace {
@@ -27,6 +30,8 @@ void runWorker(std::shared_ptr<BackgroundQueue::State> state) {
       state->tasks.pop_front();
     }
     task();
+    std::lock_guard lock(state->mutex);
+    if (--state->unfinished == 0) state->idle.notify_all();
   }
 }
 
@@ -72,8 +77,15 @@ void BackgroundQueue::async(Task task) {
   {
     std::lock_guard lock(state_->mutex);
     state_->tasks.push_back(std::move(task));
+    ++state_->unfinished;
   }
   state_->ready.notify_one();
+}
+
+bool BackgroundQueue::waitUntilIdle(double seconds) {
+  std::unique_lock lock(state_->mutex);
+  return state_->idle.wait_for(lock, std::chrono::duration<double>(std::max(seconds, 0.0)),
+                               [&] { return state_->unfinished == 0; });
 }
 
 void BackgroundQueue::apply(std::size_t count, std::function<void(std::size_t)> body) {

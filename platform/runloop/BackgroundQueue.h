@@ -38,6 +38,10 @@ class BackgroundQueue {
   // finishes even when every worker is busy (or the caller is one of them).
   void apply(std::size_t count, std::function<void(std::size_t)> body);
 
+  // Any thread but a worker: waits up to `seconds` until no task is queued or running; false
+  // on time-out.
+  bool waitUntilIdle(double seconds);
+
   std::size_t workerCount() const { return workers_; }
 
   struct State;

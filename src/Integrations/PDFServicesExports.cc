@@ -1,10 +1,17 @@
 #include "Exports.h"
-#include "Utilities/ZqNotAvailable.h"
+#include "Integrations/ZqPDFServices.h"
+#include "Utilities/ZqStartupStep.h"
 
 namespace zq::exports {
 
 Napi::Value uninstallPDFServices(const ZqArgs& args) {
-  return ZqNotAvailableYet(args, "uninstallPDFServices");
+  ZqPDFServices::sharedInstance().uninstall();
+  return args.Env().Undefined();
 }
+
+namespace {
+const ZqStartupStep pdfService(16, "PDF service",
+                               [](Napi::Env) { ZqPDFServices::sharedInstance().install(); });
+}  // namespace
 
 }  // namespace zq::exports

@@ -16,6 +16,7 @@
 #include "defaults/UserDefaults.h"
 #include "drawing/Graphics.h"
 #include "strings/StringTables.h"
+#include "tray/StatusNotifierItem.h"
 
 using velquarin::platform::Bundle;
 using velquarin::platform::Color;
@@ -202,6 +203,7 @@ void ZqStatusItemController::updateStatusItemIcon() {
     menu->setDelegate(shared_from_this());
     statusItem_->setMenu(std::move(menu));
   }
+  statusItem_->setNeedsAttention(hasErrors_);
   if (previousDoNotDisturbEnabled_) {
     statusItem_->setImage(zq_tintedImageWithColor(iconNamed(kDefaultIcon), kLightGray), false);
     statusItem_->setLength(kDefaultLength);
@@ -373,4 +375,6 @@ bool ZqStatusItemController::validateMenuItem(const MenuItem& item) {
 
 void ZqActivateStatusItem() {
   ZqStatusItemController::sharedInstance();
+  // The desktop's panel mirrors the menu-bar item from now on.
+  velquarin::platform::StatusNotifierItem::shared().start();
 }
