@@ -1498,7 +1498,9 @@ declare namespace VelquarinNative {
 
   /**
    * Renders a thumbnail of a file (its icon when there is none) into a square PNG file
-   * named like the file; one preview at a time.
+   * named like the file without its last extension; one preview at a time. A preview made
+   * earlier for the same file, unchanged since, is reused; a file there that is not such a
+   * preview is left alone (the callback gets no argument).
    * @param path the file.
    * @param size the square's side in points.
    * @param directory where the PNG file is written (created when missing).
@@ -1509,8 +1511,10 @@ declare namespace VelquarinNative {
   function generatePreview(path: string, size: number, directory: string, callback: PreviewCallback): void;
 
   /**
-   * Prints a file through the system's document viewer, in the background.
-   * @param path the file.
+   * Opens the print panel for a file with the print server's printers, the default one
+   * selected; the server is asked in the background and nothing is shown when it has no
+   * printer or cannot be reached.
+   * @param path the file (a regular file).
    * @returns nothing.
    * @category Previews and sharing
    */

@@ -780,6 +780,140 @@ declare namespace VelquarinPlatform {
    */
   function endSavePanel(window: WindowHandle, path?: string): boolean;
 
+  /** The shared Quick Look panel as the user sees it. */
+  interface QuickLookPanelInfo {
+    /** The window whose controller drives it. */
+    window: WindowHandle;
+    /** How many files it has. */
+    items: number;
+    /** The index of the file shown. */
+    index: number;
+    /** The file shown, or null when it has none. */
+    path: string | null;
+  }
+
+  /**
+   * The Quick Look panel.
+   * @returns the panel, or null when it is closed.
+   * @category Previews, sharing and printing
+   */
+  function quickLookPanel(): QuickLookPanelInfo | null;
+
+  /**
+   * A key event in the Quick Look panel: its controller sees it first (arrows on key up),
+   * then Escape (key down, 53) closes the panel.
+   * @param keyCode the key code (125 down arrow, 126 up arrow).
+   * @param eventType 10 key down, 11 key up.
+   * @returns whether it was handled.
+   * @category Previews, sharing and printing
+   */
+  function quickLookKey(keyCode: number, eventType: number): boolean;
+
+  /**
+   * Closes the Quick Look panel, ending its controller's control.
+   * @returns nothing.
+   * @category Previews, sharing and printing
+   */
+  function closeQuickLookPanel(): void;
+
+  /**
+   * The picture of the file the Quick Look panel shows.
+   * @param size the largest side in pixels, 1 to 4096.
+   * @returns PNG bytes, or null when nothing is shown.
+   * @category Previews, sharing and printing
+   */
+  function quickLookPanelImage(size: number): Buffer | null;
+
+  /**
+   * How long a thumbnail program (the PDF and SVG renderer, an installed thumbnailer) may run
+   * before it is killed and the file's icon is used; 10 seconds unless set.
+   * @param seconds more than 0, at most 3600.
+   * @returns nothing.
+   * @category Previews, sharing and printing
+   */
+  function setPreviewTimeLimit(seconds: number): void;
+
+  /** A sharing service the picker offers. */
+  interface SharingServiceInfo {
+    /** "open-with:<application id>" or "show-in-folder". */
+    id: string;
+    /** What the user reads. */
+    title: string;
+  }
+
+  /** The sharing picker as the user sees it. */
+  interface SharingPickerInfo {
+    window: WindowHandle;
+    /** The files shared. */
+    items: string[];
+    services: SharingServiceInfo[];
+    /** The anchor in the window's content view (zero size). */
+    anchor: { x: number; y: number; width: number; height: number };
+    /** The preferred edge: 0 min X, 1 min Y, 2 max X, 3 max Y. */
+    edge: number;
+  }
+
+  /**
+   * The sharing picker shown.
+   * @returns the picker, or null when none is shown.
+   * @category Previews, sharing and printing
+   */
+  function sharingPicker(): SharingPickerInfo | null;
+
+  /**
+   * Chooses a service of the sharing picker as the user would, or dismisses it.
+   * @param id a service id of the picker, or null to dismiss.
+   * @returns ok, or the reason it failed.
+   * @category Previews, sharing and printing
+   */
+  function chooseSharingService(id: string | null): { ok: boolean; error?: string };
+
+  /** The print panel as the user sees it. */
+  interface PrintPanelInfo {
+    /** The file to print. */
+    path: string;
+    /** The print server's queues. */
+    printers: string[];
+    defaultPrinter: string | null;
+    selectedPrinter: string | null;
+  }
+
+  /** A print job sent to the print server. */
+  interface PrintJobInfo {
+    /** The server's job id; 0 when it refused the job. */
+    id: number;
+    printer: string;
+    path: string;
+    title: string;
+    copies: number;
+    /** Why it was refused, or null. */
+    error: string | null;
+  }
+
+  /**
+   * The print panel shown.
+   * @returns the panel, or null when none is shown.
+   * @category Previews, sharing and printing
+   */
+  function printPanel(): PrintPanelInfo | null;
+
+  /**
+   * Ends the print panel as the user would: prints on a listed printer (sent in the
+   * background; see printJobs) or cancels.
+   * @param printer a listed printer, or null to cancel.
+   * @param options copies, 1 to 999 (1 unless given).
+   * @returns false when no panel is shown or the printer or copies are not acceptable.
+   * @category Previews, sharing and printing
+   */
+  function endPrintPanel(printer: string | null, options?: { copies?: number }): boolean;
+
+  /**
+   * The jobs sent from print panels so far, in the order the server answered.
+   * @returns the jobs.
+   * @category Previews, sharing and printing
+   */
+  function printJobs(): PrintJobInfo[];
+
   /**
    * Sets the main screen's pixels per point, from 1 to 16.
    * @param factor the scale factor.

@@ -41,19 +41,27 @@ class Pipe {
   int fds_[2];
 };
 
+bool limit(int resource, std::uint64_t value) {
+  if (value == 0) return true;
+  const rlimit limit{value, value};
+  return ::setrlimit(resource, &limit) == 0;
+}
+
 // In the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void execChild(const char* executable, char* const* argv, int output,
-                            std::uint64_t maxFileSize) {
+                            const TaskOptions& options) {
   const int null = ::open("/dev/null", O_RDWR);
   if (null < 0) ::_exit(127);
-  ::dup2(null, STDIN_FILENO);
+  ::dup2(options.standardInput >= 0 ? options.standardInput : null, STDIN_FILENO);
   ::dup2(output >= 0 ? output : null, STDOUT_FILENO);
   ::dup2(null, STDERR_FILENO);
-  if (maxFileSize > 0) {
-    const rlimit limit{maxFileSize, maxFileSize};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+  if (options.maxFileSize > 0) {
+    if (!limit(RLIMIT_FSIZE, options.maxFileSize)) ::_exit(127);
     // A write past the limit fails (EFBIG) rather than ending the program with a core dump.
     ::signal(SIGXFSZ, SIG_IGN);
+  }
+  if (!limit(RLIMIT_CPU, options.maxCPUSeconds) || !limit(RLIMIT_AS, options.maxAddressSpace)) {
+    ::_exit(127);
   }
   sigset_t none;
   sigemptyset(&none);
@@ -78,7 +86,7 @@ TaskResult runTask(const std::string& executable, const std::vector<std::string>
   if (!output.valid()) return result;
   const pid_t pid = ::fork();
   if (pid < 0) return result;
-  if (pid == 0) execChild(executable.c_str(), argv.data(), output.write(), options.maxFileSize);
+  if (pid == 0) execChild(executable.c_str(), argv.data(), output.write(), options);
   output.closeWrite();
   result.launched = true;
 
@@ -88,7 +96,8 @@ TaskResult runTask(const std::string& executable, const std::vector<std::string>
   int status = 0;
   const long interval = std::max<long>(1, options.pollInterval.count());
   char buffer[4096];
-  auto lastAsked = std::chrono::steady_clock::now();
+  const auto started = std::chrono::steady_clock::now();
+  auto lastAsked = started;
   for (;;) {
     if (open) {
       pollfd readable{output.read(), POLLIN, 0};
@@ -105,15 +114,17 @@ TaskResult runTask(const std::string& executable, const std::vector<std::string>
         }
       }
     } else {
-      ::usleep(static_cast<useconds_t>(interval) * 1000);
+      // Output closed: the program is usually about to end, so look again soon.
+      ::usleep(static_cast<useconds_t>(std::min<long>(interval, 2)) * 1000);
     }
     const pid_t ended = ::waitpid(pid, &status, WNOHANG);
     if (ended == pid) break;
     if (ended < 0 && errno != EINTR) return result;
     const auto now = std::chrono::steady_clock::now();
-    if (options.keepGoing && now - lastAsked >= options.pollInterval) {
+    const bool late = options.timeLimit.count() > 0 && now - started >= options.timeLimit;
+    if (late || (options.keepGoing && now - lastAsked >= options.pollInterval)) {
       lastAsked = now;
-      if (options.keepGoing()) continue;
+      if (!late && options.keepGoing()) continue;
       ::kill(pid, SIGKILL);
       while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
       }

@@ -12,7 +12,7 @@ struct TaskResult {
   bool launched = false;
   int exitStatus = -1;   // when it exited normally
   int signal = 0;        // when a signal ended it
-  bool stopped = false;  // `keepGoing` said no and the program was killed
+  bool stopped = false;  // `keepGoing` said no, or the time ran out, and it was killed
   std::string output;    // standard output, when captured (at most `captureOutput` bytes)
 };
 
@@ -25,11 +25,20 @@ struct TaskOptions {
   // Asked about every `pollInterval` while the program runs; false kills it.
   std::function<bool()> keepGoing;
   std::chrono::milliseconds pollInterval{20};
+  // Killed once it has run this long; zero is no limit.
+  std::chrono::milliseconds timeLimit{0};
+  // Resource limits of the program (RLIMIT_CPU in seconds, RLIMIT_AS in bytes); 0 leaves
+  // them alone.
+  std::uint64_t maxCPUSeconds = 0;
+  std::uint64_t maxAddressSpace = 0;
+  // A descriptor the program reads as its standard input instead of /dev/null; the caller
+  // keeps and closes it.
+  int standardInput = -1;
 };
 
 // Runs the program at the absolute path `executable` with `arguments` as its argument vector
-// (no shell), standard input from /dev/null so it can never wait on a question, standard
-// error discarded; blocks until it exits.
+// (no shell), standard input from /dev/null (or the given descriptor) so it can never wait
+// on a question, standard error discarded; blocks until it exits.
 TaskResult runTask(const std::string& executable, const std::vector<std::string>& arguments,
                    const TaskOptions& options = {});
 

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -58,4 +59,33 @@ TEST(Task, FileSizeLimitAndStoppingAreEnforced) {
   EXPECT_EQ(asked, 2);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   fs::remove_all(folder);
+}
+
+TEST(Task, GivenInputTimeAndMemoryLimits) {
+  TaskOptions options;
+  options.captureOutput = 100;
+  options.standardInput = ::open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(options.standardInput, 0);
+  EXPECT_FALSE(runTask("/bin/sh", {"-c", "head -c 4"}, options).output.empty());
+  ::close(options.standardInput);
+  options.standardInput = -1;
+
+  options.timeLimit = std::chrono::milliseconds(200);
+  const auto started = std::chrono::steady_clock::now();
+  const auto hung = runTask("/bin/sleep", {"30"}, options);
+  EXPECT_TRUE(hung.stopped);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+#if !defined(__SANITIZE_ADDRESS__)
+  options.timeLimit = {};
+  options.maxAddressSpace = 64u << 20;
+  // 256 MiB in one piece cannot be had under a 64 MiB limit.
+  const auto greedy = runTask("/bin/sh",
+                              {"-c",
+                               "head -c 268435456 /dev/zero | tr '\\0' a | "
+                               "(v=$(cat); echo got)"},
+                              options);
+  EXPECT_NE(greedy.output, "got\n");
+  EXPECT_EQ(runTask("/bin/sh", {"-c", "echo ok"}, options).output, "ok\n");
+#endif
 }
