@@ -335,15 +335,6 @@ declare namespace VelquarinPlatform {
   function endSheet(window: WindowHandle, sheet: number): boolean;
 
   /**
-   * The screens change their backing scale: each open window posts
-   * "WindowDidChangeBackingPropertiesNotification" (when the factor changes).
-   * @param factor pixels a point, above 0.
-   * @returns nothing.
-   * @category Windows
-   */
-  function setBackingScaleFactor(factor: number): void;
-
-  /**
    * The user drags the document icon of a window's title bar; the window's delegate decides
    * and fills the drag pasteboard.
    * @param window the window.
@@ -915,7 +906,8 @@ declare namespace VelquarinPlatform {
   function printJobs(): PrintJobInfo[];
 
   /**
-   * Sets the main screen's pixels per point, from 1 to 16.
+   * Sets the main screen's pixels per point, from 1 to 16; when it changes, each open window
+   * posts "WindowDidChangeBackingPropertiesNotification".
    * @param factor the scale factor.
    * @returns nothing.
    * @category Dialogs and screen

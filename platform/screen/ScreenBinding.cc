@@ -1,18 +1,22 @@
 #include "binding/BindingRegistry.h"
 #include "screen/Screen.h"
+#include "windows/WindowRegistry.h"
 
 namespace velquarin::binding {
 namespace {
 
 using platform::Screen;
+using platform::WindowRegistry;
 
-// setBackingScaleFactor(factor): the main screen's pixels a point, from 1 to 16.
+// setBackingScaleFactor(factor): the main screen's pixels a point, from 1 to 16; each open
+// window hears a change.
 Napi::Value setBackingScaleFactor(const Napi::CallbackInfo& info) {
   if (failIf(info.Env(), info.Length() < 1 || !info[0].IsNumber(),
              "setBackingScaleFactor(factor: number)")) {
     return {};
   }
-  const bool taken = Screen::setBackingScaleFactor(info[0].As<Napi::Number>().DoubleValue());
+  const bool taken =
+      WindowRegistry::shared().setBackingScaleFactor(info[0].As<Napi::Number>().DoubleValue());
   if (failIf(info.Env(), !taken, "setBackingScaleFactor: factor must be from 1 to 16")) return {};
   return info.Env().Undefined();
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "runtime/ClassRegistry.h"
+#include "screen/Screen.h"
 #include "windows/WindowOrdering.h"
 
 namespace velquarin::platform {
@@ -51,23 +52,16 @@ void WindowRegistry::close(std::uint64_t handle) {
   WindowOrdering::promoteNext();
 }
 
-double WindowRegistry::backingScaleFactor() const {
-  std::lock_guard lock(mutex_);
-  return backingScaleFactor_;
-}
-
-void WindowRegistry::setBackingScaleFactor(double factor) {
-  double old;
-  {
-    std::lock_guard lock(mutex_);
-    old = std::exchange(backingScaleFactor_, factor);
-  }
-  if (old == factor) return;
+bool WindowRegistry::setBackingScaleFactor(double factor) {
+  const double old = Screen::backingScaleFactor();
+  if (!Screen::setBackingScaleFactor(factor)) return false;
+  if (old == factor) return true;
   for (const auto& window : windows()) {
     if (!window->isOpen()) continue;  // closed by an observer of an earlier one
     WindowOrdering::post(kWindowDidChangeBackingPropertiesNotification, *window,
                          {{"NSBackingPropertyOldScaleFactorKey", old}});
   }
+  return true;
 }
 
 std::shared_ptr<Window> WindowRegistry::findLocked(std::uint64_t handle) const {

@@ -29,10 +29,10 @@ class WindowRegistry {
   // Posts kWindowWillCloseNotification and the window's resignations while it can still be
   // found, forgets it, then the next windows become main and key. Unknown handles are ignored.
   void close(std::uint64_t handle);
-  // The screens' backing scale: a change posts the backing-properties notice for each open
-  // window (userInfo "NSBackingPropertyOldScaleFactorKey").
-  double backingScaleFactor() const;
-  void setBackingScaleFactor(double factor);
+  // Sets the screens' backing scale (Screen holds it; false when refused there); a change
+  // posts the backing-properties notice for each open window (userInfo
+  // "NSBackingPropertyOldScaleFactorKey").
+  bool setBackingScaleFactor(double factor);
   std::shared_ptr<Window> find(std::uint64_t handle) const;
   // The window a host buffer designates: the first 8 bytes in native byte order. Shorter,
   // stale or foreign bytes give null.
@@ -50,7 +50,6 @@ class WindowRegistry {
   std::vector<std::shared_ptr<Window>> windows_;  // in creation order
   std::uint64_t salt_;
   std::uint64_t counter_ = 0;
-  double backingScaleFactor_ = 1;
 };
 
 }  // namespace velquarin::platform

@@ -207,19 +207,6 @@ Napi::Value endSheet(const Napi::CallbackInfo& info) {
   return Napi::Boolean::New(info.Env(), ended);
 }
 
-// setBackingScaleFactor(factor): the screens change scale; each window hears it.
-Napi::Value setBackingScaleFactor(const Napi::CallbackInfo& info) {
-  auto env = info.Env();
-  if (failIf(env,
-             !info[0].IsNumber() || !(info[0].As<Napi::Number>().DoubleValue() > 0) ||
-                 !std::isfinite(info[0].As<Napi::Number>().DoubleValue()),
-             "setBackingScaleFactor(factor: number > 0)")) {
-    return {};
-  }
-  WindowRegistry::shared().setBackingScaleFactor(info[0].As<Napi::Number>().DoubleValue());
-  return env.Undefined();
-}
-
 // dragTitleBarIcon(handle, modifierFlags?): the user drags the document icon of the title
 // bar; {allowed, types, strings: {type: text}} of the drag pasteboard, or null for no window.
 Napi::Value dragTitleBarIcon(const Napi::CallbackInfo& info) {
@@ -269,7 +256,6 @@ void install(Napi::Env, Napi::Object exports) {
   exportFunction(exports, "mainWindow", mainWindow);
   exportFunction(exports, "beginSheet", beginSheet);
   exportFunction(exports, "endSheet", endSheet);
-  exportFunction(exports, "setBackingScaleFactor", setBackingScaleFactor);
   exportFunction(exports, "dragTitleBarIcon", dragTitleBarIcon);
   exportFunction(exports, "allowsAutomaticWindowTabbing", allowsAutomaticWindowTabbing);
 }
