@@ -1,5 +1,6 @@
 #include "binding/BindingRegistry.h"
 
+#include <string>
 #include <vector>
 
 namespace velquarin::binding {
@@ -19,7 +20,15 @@ void installAll(Napi::Env env, Napi::Object exports) {
 }
 
 void exportFunction(Napi::Object exports, const char* name, Napi::Function::Callback callback) {
-  exports.Set(name, Napi::Function::New(exports.Env(), callback, name));
+  auto env = exports.Env();
+  if (env.IsExceptionPending()) return;
+  // Two controls of one name: the later would silently hide the earlier.
+  if (exports.Has(name)) {
+    Napi::Error::New(env, std::string("binding control defined twice: ") + name)
+        .ThrowAsJavaScriptException();
+    return;
+  }
+  exports.Set(name, Napi::Function::New(env, callback, name));
 }
 
 bool failIf(Napi::Env env, bool condition, const char* message) {
