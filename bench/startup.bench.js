@@ -42,7 +42,7 @@ function firstImageCallMs(picture, outDir) {
     }
     process.stdout.write(JSON.stringify(times));`;
   return JSON.parse(execFileSync(process.execPath, ['-e', script],
-    { stdio: ['ignore', 'pipe', 'inherit'], env: { ...process.env, TMPDIR: outDir } }));
+    { stdio: ['ignore', 'pipe', 'ignore'], env: { ...process.env, TMPDIR: outDir } }));
 }
 
 // A 64 x 64 opaque grey PNG, unfiltered.
