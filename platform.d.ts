@@ -568,6 +568,41 @@ declare namespace VelquarinPlatform {
    */
   function setSystemVersion(version: string | null): void;
 
+  /** The updater as the user sees it. */
+  interface UpdaterState {
+    /** The window shown: none, a check in progress, an offered update, no update, an error. */
+    window: 'none' | 'checking' | 'updateAvailable' | 'upToDate' | 'error';
+    /** Whether a feed request is being prepared or loading. */
+    checking: boolean;
+    /** The automatic-checks flag, as kept in the user defaults. */
+    automaticallyChecks: boolean;
+    /** Seconds between automatic checks. */
+    interval: number;
+    /** Why the last check failed; empty before any failure. */
+    lastError: string;
+    /** The last feed request's URL with its parameters. */
+    lastRequestURL: string;
+    /** The version (build number) of the update offered, or null. */
+    update: string | null;
+  }
+
+  /**
+   * The updater's window, the update it offers and its last request.
+   * @returns the state.
+   * @category Updates
+   */
+  function updaterState(): UpdaterState;
+
+  /**
+   * Presses a button of the updater's window: "install" or "later" when an update is offered,
+   * "ok" for the up-to-date and error windows. Installing downloads nothing: it records a
+   * marker, ends the process with status 0, and the next process reports the relaunch.
+   * @param choice the button.
+   * @returns false when the window shown has no such button.
+   * @category Updates
+   */
+  function answerUpdater(choice: 'install' | 'later' | 'ok'): boolean;
+
   /**
    * The system version the module sees.
    * @returns the version string.

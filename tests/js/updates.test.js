@@ -177,6 +177,20 @@ test('background checks run now and then on the schedule only when automatic', a
   await settled();
 });
 
+test('the system profile goes at most once a week, only when the user allowed it', async () => {
+  const sent = [];
+  native.setAppcastParameterCallback((sending) => { sent.push(sending); return '[]'; });
+  const fetch = async (advance = 0) => { platform.advanceClock(advance); native.fetchAppcast(); await settled(); };
+  await fetch();
+  platform.defaultsWrite('SUSendProfileInfo', true);
+  await fetch();
+  await fetch(6 * 86400);
+  await fetch(86400);
+  platform.defaultsWrite('SUSendProfileInfo', false);
+  assert.deepEqual(sent, [false, true, false, true]);
+  native.setAppcastParameterCallback(() => '[]');
+});
+
 test('installing ends the process; the next one hears of the relaunch', async () => {
   const home = fs.mkdtempSync(path.join(os.tmpdir(), 'updates-home-'));
   const dir = path.join(home, 'bundle');
