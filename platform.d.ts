@@ -603,6 +603,51 @@ declare namespace VelquarinPlatform {
    */
   function answerUpdater(choice: 'install' | 'later' | 'ok'): boolean;
 
+  /** The support and feedback window and the message prepared in it. */
+  interface SupportWindowState {
+    /** The window's handle, as window notifications carry it. */
+    handle: Buffer;
+    title: string;
+    /** Whether it is the main window. */
+    main: boolean;
+    /** The support service's host and form, from the build's configuration. */
+    apiHost: string;
+    formIdentifier: string;
+    productName: string;
+    threadId: string | null;
+    body: string | null;
+    /** The message's metadata; null when none was given. */
+    metaData: unknown;
+    /** The subjects offered, in order. */
+    subjects: Array<'problem' | 'featureRequest' | 'other'>;
+    /** The attached files' paths, in order. */
+    attachments: string[];
+    /** The titles of the attachment menu's entries. */
+    menu: string[];
+  }
+
+  /**
+   * The open support window and its message.
+   * @returns the state, or null when the window is not open.
+   * @category Support
+   */
+  function supportWindow(): SupportWindowState | null;
+
+  /**
+   * The user picks an entry of the support window's attachment menu.
+   * @param index the entry's position.
+   * @returns false when the window is not open or has no such entry.
+   * @category Support
+   */
+  function chooseSupportMenuItem(index: number): boolean;
+
+  /**
+   * The user closes the support window; the next opening makes a new one.
+   * @returns nothing.
+   * @category Support
+   */
+  function closeSupportWindow(): void;
+
   /**
    * The system version the module sees.
    * @returns the version string.
