@@ -2,12 +2,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "menus/Menu.h"
+#include "support/Attachment.h"
 #include "windows/Window.h"
 
 namespace velquarin::platform::support {
@@ -51,6 +53,29 @@ class Replies {
   const nlohmann::json& metaData() const { return metaData_; }
   const std::vector<std::string>& attachments() const { return attachments_; }
 
+  // Editor sessions: the user edits a screenshot (title, annotations) and saves or cancels;
+  // the completion gets the edited attachment, or null when cancelled.
+  using EditCompletion = std::function<void(std::shared_ptr<ScreenShotAttachment>)>;
+  std::uint64_t editAttachment(std::shared_ptr<ScreenShotAttachment> attachment,
+                               EditCompletion completion);
+  struct EditorSession {
+    std::uint64_t id;
+    std::shared_ptr<ScreenShotAttachment> attachment;
+    EditCompletion completion;
+  };
+  const std::vector<EditorSession>& editorSessions() const { return editors_; }
+  ScreenShotAttachment* editedAttachment(std::uint64_t id) const;
+  // Saves or cancels; false for an unknown session.
+  bool finishEditor(std::uint64_t id, bool save);
+
+  // A capture session: the user takes a screenshot or a recording, or gives up. A new
+  // request replaces one still open (whose completion gets nothing).
+  using CaptureCompletion = std::function<void(std::shared_ptr<Attachment>)>;
+  void takeScreenRecording(CaptureCompletion completion);
+  bool isCapturing() const { return static_cast<bool>(capture_); }
+  // Ends the capture with `result` (null: nothing); false when none is open.
+  bool finishCapture(std::shared_ptr<Attachment> result);
+
  private:
   Replies() = default;
   std::string apiHost_;
@@ -63,6 +88,9 @@ class Replies {
   nlohmann::json metaData_;
   std::vector<std::string> attachments_;
   std::uint64_t window_ = 0;
+  std::vector<EditorSession> editors_;
+  std::uint64_t nextEditor_ = 1;
+  CaptureCompletion capture_;
 };
 
 const char* subjectTypeName(SubjectType type);

@@ -71,7 +71,105 @@ Napi::Value closeSupportWindow(const Napi::CallbackInfo& info) {
   return info.Env().Undefined();
 }
 
+// {rect: [x, y, width, height], color?: [r, g, b, a] (0 to 1), text?}
+std::optional<platform::support::Annotation> annotationOf(Napi::Value value) {
+  if (!value.IsObject()) return std::nullopt;
+  auto object = value.As<Napi::Object>();
+  const auto rect = object.Get("rect");
+  if (!rect.IsArray() || rect.As<Napi::Array>().Length() != 4) return std::nullopt;
+  const auto at = [](Napi::Array array, uint32_t i, double fallback) {
+    const auto item = array.Get(i);
+    return item.IsNumber() ? item.As<Napi::Number>().DoubleValue() : fallback;
+  };
+  platform::support::Annotation annotation;
+  const auto r = rect.As<Napi::Array>();
+  annotation.rect = {at(r, 0, 0), at(r, 1, 0), at(r, 2, 0), at(r, 3, 0)};
+  if (object.Get("color").IsArray()) {
+    const auto c = object.Get("color").As<Napi::Array>();
+    annotation.color = {at(c, 0, 0), at(c, 1, 0), at(c, 2, 0), at(c, 3, 1)};
+  }
+  if (object.Get("text").IsString()) annotation.text = object.Get("text").As<Napi::String>();
+  return annotation;
+}
+
+// imageEditors(): the open editor sessions, [{id, title, width, height, annotations}].
+Napi::Value imageEditors(const Napi::CallbackInfo& info) {
+  auto list = Napi::Array::New(info.Env());
+  for (const auto& session : Replies::sharedReplies().editorSessions()) {
+    auto entry = Napi::Object::New(info.Env());
+    entry.Set("id", static_cast<double>(session.id));
+    entry.Set("title", session.attachment->title());
+    entry.Set("width", session.attachment->image()->pixelsWide());
+    entry.Set("height", session.attachment->image()->pixelsHigh());
+    entry.Set("annotations", static_cast<double>(session.attachment->annotations().size()));
+    list.Set(list.Length(), entry);
+  }
+  return list;
+}
+
+// editImage(id, {title?, annotations?}): the user renames the screenshot and draws on it;
+// false for an unknown session or a malformed annotation.
+Napi::Value editImage(const Napi::CallbackInfo& info) {
+  if (failIf(info.Env(), info.Length() < 2 || !info[0].IsNumber() || !info[1].IsObject(),
+             "editImage(id, {title?: string, annotations?: Annotation[]})")) {
+    return {};
+  }
+  auto* attachment = Replies::sharedReplies().editedAttachment(
+      static_cast<std::uint64_t>(info[0].As<Napi::Number>().Int64Value()));
+  if (!attachment) return Napi::Boolean::New(info.Env(), false);
+  const auto edits = info[1].As<Napi::Object>();
+  std::vector<platform::support::Annotation> annotations = attachment->annotations();
+  if (edits.Get("annotations").IsArray()) {
+    const auto list = edits.Get("annotations").As<Napi::Array>();
+    for (uint32_t i = 0; i < list.Length(); ++i) {
+      auto annotation = annotationOf(list.Get(i));
+      if (!annotation) return Napi::Boolean::New(info.Env(), false);
+      annotations.push_back(std::move(*annotation));
+    }
+  }
+  if (edits.Get("title").IsString()) attachment->setTitle(edits.Get("title").As<Napi::String>());
+  attachment->setAnnotations(std::move(annotations));
+  return Napi::Boolean::New(info.Env(), true);
+}
+
+// finishImageEditor(id, save): the user saves or cancels; false for an unknown session.
+Napi::Value finishImageEditor(const Napi::CallbackInfo& info) {
+  if (failIf(info.Env(), info.Length() < 2 || !info[0].IsNumber() || !info[1].IsBoolean(),
+             "finishImageEditor(id, save: boolean)")) {
+    return {};
+  }
+  return Napi::Boolean::New(info.Env(),
+                            Replies::sharedReplies().finishEditor(
+                                static_cast<std::uint64_t>(info[0].As<Napi::Number>().Int64Value()),
+                                info[1].As<Napi::Boolean>().Value()));
+}
+
+// finishScreenCapture(result): the user ends the capture with {image: path} (a screenshot
+// from that file), {recording: path} or null (nothing); false when no capture is open or the
+// image does not load.
+Napi::Value finishScreenCapture(const Napi::CallbackInfo& info) {
+  auto& replies = Replies::sharedReplies();
+  if (!replies.isCapturing()) return Napi::Boolean::New(info.Env(), false);
+  std::shared_ptr<platform::support::Attachment> result;
+  if (info.Length() > 0 && info[0].IsObject()) {
+    const auto object = info[0].As<Napi::Object>();
+    if (object.Get("image").IsString()) {
+      auto image = platform::Image::fromFile(object.Get("image").As<Napi::String>());
+      if (!image) return Napi::Boolean::New(info.Env(), false);
+      result = platform::support::ScreenShotAttachment::attachmentWithImage(std::move(image));
+    } else if (object.Get("recording").IsString()) {
+      result = platform::support::Attachment::attachmentWithPath(
+          object.Get("recording").As<Napi::String>());
+    }
+  }
+  return Napi::Boolean::New(info.Env(), replies.finishCapture(std::move(result)));
+}
+
 void install(Napi::Env, Napi::Object exports) {
+  exportFunction(exports, "imageEditors", imageEditors);
+  exportFunction(exports, "editImage", editImage);
+  exportFunction(exports, "finishImageEditor", finishImageEditor);
+  exportFunction(exports, "finishScreenCapture", finishScreenCapture);
   exportFunction(exports, "supportWindow", supportWindow);
   exportFunction(exports, "chooseSupportMenuItem", chooseSupportMenuItem);
   exportFunction(exports, "closeSupportWindow", closeSupportWindow);

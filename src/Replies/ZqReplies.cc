@@ -3,9 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "Replies/ZqRepliesMenuItem.h"
 #include "Utilities/ZqJSON.h"
 #include "Utilities/ZqLog.h"
+#include "files/DataWriter.h"
 #include "menus/Menu.h"
 #include "notificationcenter/NotificationCenter.h"
 #include "runloop/MainQueue.h"
@@ -135,4 +138,71 @@ void ZqOpenSupportAndFeedbackWindow(std::string_view pathsJSON, std::string_view
 void ZqAttachFilesToSupportAndFeedbackWindow(std::string_view pathsJSON) {
   if (!Replies::sharedReplies().window()) return;
   if (auto paths = pathsFrom(pathsJSON, nullptr)) attach(*paths);
+}
+
+std::string ZqAnnotatedImageFileName(const std::string& title) {
+  std::string name = title;
+  for (auto& c : name) {
+    if (std::string_view("/\\?%*|\"<>").find(c) != std::string_view::npos) c = '_';
+  }
+  return ZqFormat("%@.png", name);
+}
+
+namespace {
+
+// Writes the composed image; the path, or nullopt (with a warning) when it cannot be written.
+std::optional<std::string> writeComposed(const platform::support::ScreenShotAttachment& shot,
+                                         const std::string& path, bool atomic) {
+  const auto data = ZqPNGRepresentation(shot.composedImage());
+  if (!data) return std::nullopt;
+  if (const auto error = platform::writeData(path, *data, atomic)) {
+    ZQ_LOG_WARN("Couldn't write %@: %@", path, error->description());
+    return std::nullopt;
+  }
+  return path;
+}
+
+}  // namespace
+
+void ZqAnnotateImage(const std::string& path, ZqRepliesResult result) {
+  if (path.empty()) {
+    ZQ_LOG_WARN("path is required.");
+    return;
+  }
+  const std::filesystem::path file(path);
+  auto shot = platform::support::ScreenShotAttachment::attachmentWithImage(Image::fromFile(path));
+  if (!shot) {
+    ZQ_LOG_WARN("Couldn't load the image %@", path);
+    result(std::nullopt);
+    return;
+  }
+  shot->setTitle(file.stem().string());
+  const std::string directory = file.parent_path().string();
+  Replies::sharedReplies().editAttachment(
+      shot, [directory, result](std::shared_ptr<platform::support::ScreenShotAttachment> edited) {
+        if (!edited) return result(std::nullopt);
+        const auto target =
+            std::filesystem::path(directory) / ZqAnnotatedImageFileName(edited->title());
+        result(writeComposed(*edited, target.string(), true));
+      });
+}
+
+void ZqTakeScreenRecording(const std::string& directory, ZqRepliesResult result) {
+  if (directory.empty()) {
+    ZQ_LOG_WARN("directory path is required");
+    return;
+  }
+  Replies::sharedReplies().takeScreenRecording(
+      [directory, result](std::shared_ptr<platform::support::Attachment> taken) {
+        if (!taken) return result(std::nullopt);
+        auto shot = std::dynamic_pointer_cast<platform::support::ScreenShotAttachment>(taken);
+        if (!shot) return result(taken->path());
+        Replies::sharedReplies().editAttachment(
+            shot,
+            [directory, result](std::shared_ptr<platform::support::ScreenShotAttachment> edited) {
+              if (!edited) return result(std::nullopt);
+              const auto target = std::filesystem::path(directory) / "screenshot.png";
+              result(writeComposed(*edited, target.string(), true));
+            });
+      });
 }

@@ -5,7 +5,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { loadModule, loadPlatform, logged, runChild } = require('./support');
+const { loadModule, loadPlatform, logged, runChild, solidPNG } = require('./support');
 
 const native = loadModule();
 const platform = loadPlatform();
@@ -66,6 +66,72 @@ test('bad JSON leaves its value out with a warning; the menu title falls back', 
   platform.removeObserver(id);
   assert.deepEqual(requests, [{ type: 'current-html-page' }]);
   platform.closeSupportWindow();
+});
+
+const png = (name) => { const p = path.join(dir, name); fs.writeFileSync(p, solidPNG(40, 30, [255, 0, 0])); return p; };
+const lastEditor = () => platform.imageEditors().at(-1);
+const size = (file) => { const b = fs.readFileSync(file); return [b.readUInt32BE(16), b.readUInt32BE(20)]; };
+
+test('annotated images are saved beside the image under the title the user left', async () => {
+  const calls = [];
+  const record = (label) => (...args) => calls.push([label, ...args]);
+  const image = png('a.png');
+  native.annotateImage(image, record('first'));
+  assert.equal(lastEditor().title, 'a');
+  assert.equal(platform.editImage(lastEditor().id, { title: 'What?', annotations: [{ rect: [0, 0, 10, 10], color: [0, 0, 1, 1] }] }), true);
+  const firstId = lastEditor().id;
+  native.annotateImage(png('b.png'), record('second'));
+  platform.finishImageEditor(firstId, true);
+  assert.deepEqual(calls, [['second', path.join(dir, 'What_.png')]], 'the first completion calls the latest function');
+  assert.deepEqual(size(path.join(dir, 'What_.png')), [40, 30]);
+  const cases = [
+    // [image, edits, save, expected arguments]
+    [image, {}, false, []],
+    [image, { title: 'x'.repeat(300) }, true, []],
+    [path.join(dir, 'missing', 'c.png'), null, true, []],
+    [file('not-an-image.png'), null, true, []],
+  ];
+  for (const [target, edits, save, expected] of cases) {
+    calls.length = 0;
+    for (const { id } of platform.imageEditors()) platform.finishImageEditor(id, false);
+    calls.length = 0;
+    native.annotateImage(target, record('case'));
+    if (edits) {
+      platform.editImage(lastEditor().id, edits);
+      platform.finishImageEditor(lastEditor().id, save);
+    }
+    assert.deepEqual(calls, [['case', ...expected]], `${target} ${JSON.stringify(edits)}`);
+  }
+  const before = logged('path is required.').length;
+  native.annotateImage('', record('none'));
+  native.annotateImage(image, 'no function');
+  assert.equal(logged('path is required.').length, before + 1);
+  assert.equal(platform.imageEditors().length, 0);
+  assert.deepEqual(calls, [['case']]);
+});
+
+test('screen captures: a recording passes its own path, a screenshot is edited into screenshot.png', () => {
+  const calls = [];
+  const callback = (...args) => calls.push(args);
+  const cases = [
+    [dir, { recording: '/elsewhere/rec.mov' }, false, ['/elsewhere/rec.mov']],
+    [dir, null, false, []],
+    [dir, { image: png('shot.png') }, true, [path.join(dir, 'screenshot.png')]],
+    [dir, { image: png('shot.png') }, false, []],
+    [path.join(dir, 'missing'), { image: png('shot.png') }, true, []],
+  ];
+  for (const [directory, result, save, expected] of cases) {
+    calls.length = 0;
+    native.takeScreenRecording(directory, callback);
+    assert.equal(platform.finishScreenCapture(result), true);
+    if (result && result.image) platform.finishImageEditor(lastEditor().id, save);
+    assert.deepEqual(calls, [expected], JSON.stringify([directory, result, save]));
+  }
+  assert.deepEqual(size(path.join(dir, 'screenshot.png')), [40, 30]);
+  const before = logged('directory path is required').length;
+  native.takeScreenRecording('', callback);
+  assert.equal(logged('directory path is required').length, before + 1);
+  assert.equal(platform.finishScreenCapture(null), false);
 });
 
 test('CRASH_ON_STARTUP quits 2 s after the window stops being main, without a thread', async () => {
