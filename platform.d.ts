@@ -648,6 +648,59 @@ declare namespace VelquarinPlatform {
    */
   function closeSupportWindow(): void;
 
+  /** What the user draws on a screenshot: a filled rectangle, or one line of text in it. */
+  interface SupportAnnotation {
+    /** x, y, width, height in pixels from the lower-left corner. */
+    rect: [number, number, number, number];
+    /** red, green, blue, alpha from 0 to 1; black when left out. */
+    color?: [number, number, number, number];
+    text?: string;
+  }
+
+  /** An open annotation editor. */
+  interface ImageEditorInfo {
+    id: number;
+    title: string;
+    width: number;
+    height: number;
+    /** How many annotations are drawn. */
+    annotations: number;
+  }
+
+  /**
+   * The open annotation editors, oldest first.
+   * @returns the editors.
+   * @category Support
+   */
+  function imageEditors(): ImageEditorInfo[];
+
+  /**
+   * The user renames the screenshot and draws on it.
+   * @param id the editor.
+   * @param edits a new title, and annotations added to those drawn.
+   * @returns false for an unknown editor or a malformed annotation.
+   * @category Support
+   */
+  function editImage(id: number, edits: { title?: string; annotations?: SupportAnnotation[] }): boolean;
+
+  /**
+   * The user saves or cancels an annotation editor.
+   * @param id the editor.
+   * @param save whether the edited screenshot is kept.
+   * @returns false for an unknown editor.
+   * @category Support
+   */
+  function finishImageEditor(id: number, save: boolean): boolean;
+
+  /**
+   * The user ends a screen capture: a screenshot from an image file (an editor opens), a
+   * recording file (passed on as it is), or nothing.
+   * @param result {image: path}, {recording: path} or null.
+   * @returns false when no capture is open or the image does not load.
+   * @category Support
+   */
+  function finishScreenCapture(result: { image: string } | { recording: string } | null): boolean;
+
   /**
    * The system version the module sees.
    * @returns the version string.

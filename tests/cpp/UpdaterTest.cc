@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "Application/ZqApplicationUpdate.h"
+#include "Replies/ZqReplies.h"
+#include "support/Attachment.h"
 #include "updater/Appcast.h"
 #include "updater/Updater.h"
 #include "updater/VersionComparator.h"
@@ -52,4 +54,21 @@ TEST(Appcast, KeepsTheFirstPreferredLanguageElseTheFirst) {
   ASSERT_TRUE(appcast);
   EXPECT_EQ(appcast->items.at(0).properties["title"], "Eins");
   EXPECT_EQ(appcast->items.at(0).properties["link"], "a");
+}
+
+TEST(ScreenShotAttachment, DrawsAnnotationsOnTheImagesPixels) {
+  namespace platform = velquarin::platform;
+  std::vector<std::uint8_t> red(4 * 4 * 4, 255);
+  for (std::size_t i = 0; i < red.size(); i += 4) red[i + 1] = red[i + 2] = 0;
+  auto shot = platform::support::ScreenShotAttachment::attachmentWithImage(
+      platform::Image::fromRGBA(4, 4, red));
+  shot->setAnnotations({{{0, 0, 2, 2}, {0, 0, 1, 1}, ""}});
+  const auto pixels = shot->composedImage()->rgbaPixels();
+  ASSERT_EQ(pixels.size(), red.size());
+  // The lower-left quarter is blue (bottom rows come last), the rest stays red.
+  EXPECT_EQ(std::vector<int>(pixels.begin() + 48, pixels.begin() + 52),
+            (std::vector<int>{0, 0, 255, 255}));
+  EXPECT_EQ(std::vector<int>(pixels.begin(), pixels.begin() + 4),
+            (std::vector<int>{255, 0, 0, 255}));
+  EXPECT_EQ(ZqAnnotatedImageFileName("a/b\\c?d%e*f|g\"h<i>j"), "a_b_c_d_e_f_g_h_i_j.png");
 }
