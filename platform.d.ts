@@ -693,13 +693,15 @@ declare namespace VelquarinPlatform {
   function finishImageEditor(id: number, save: boolean): boolean;
 
   /**
-   * The user ends a screen capture: a screenshot from an image file (an editor opens), a
-   * recording file (passed on as it is), or nothing.
-   * @param result {image: path}, {recording: path} or null.
-   * @returns false when no capture is open or the image does not load.
+   * The user ends a screen capture: a screenshot of an X display's root window or from an
+   * image file (an editor opens), a recording file (passed on as it is), or nothing.
+   * @param result {screenshot: display name}, {image: path}, {recording: path} or null.
+   * @returns false when no capture is open or no image could be had.
    * @category Support
    */
-  function finishScreenCapture(result: { image: string } | { recording: string } | null): boolean;
+  function finishScreenCapture(
+    result: { screenshot: string } | { image: string } | { recording: string } | null,
+  ): boolean;
 
   /**
    * The system version the module sees.

@@ -1,6 +1,7 @@
 #include "JsonValue.h"
 #include "binding/BindingRegistry.h"
 #include "support/Replies.h"
+#include "support/RootWindowCapture.h"
 #include "windows/WindowOrdering.h"
 #include "windows/WindowRegistry.h"
 
@@ -144,16 +145,21 @@ Napi::Value finishImageEditor(const Napi::CallbackInfo& info) {
                                 info[1].As<Napi::Boolean>().Value()));
 }
 
-// finishScreenCapture(result): the user ends the capture with {image: path} (a screenshot
-// from that file), {recording: path} or null (nothing); false when no capture is open or the
-// image does not load.
+// finishScreenCapture(result): the user ends the capture with {screenshot: display} (the X
+// root window of that display), {image: path} (a screenshot from that file), {recording:
+// path} or null (nothing); false when no capture is open or no image could be had.
 Napi::Value finishScreenCapture(const Napi::CallbackInfo& info) {
   auto& replies = Replies::sharedReplies();
   if (!replies.isCapturing()) return Napi::Boolean::New(info.Env(), false);
   std::shared_ptr<platform::support::Attachment> result;
   if (info.Length() > 0 && info[0].IsObject()) {
     const auto object = info[0].As<Napi::Object>();
-    if (object.Get("image").IsString()) {
+    if (object.Get("screenshot").IsString()) {
+      auto image = platform::support::captureRootWindow(object.Get("screenshot").As<Napi::String>(),
+                                                        nullptr);
+      if (!image) return Napi::Boolean::New(info.Env(), false);
+      result = platform::support::ScreenShotAttachment::attachmentWithImage(std::move(image));
+    } else if (object.Get("image").IsString()) {
       auto image = platform::Image::fromFile(object.Get("image").As<Napi::String>());
       if (!image) return Napi::Boolean::New(info.Env(), false);
       result = platform::support::ScreenShotAttachment::attachmentWithImage(std::move(image));

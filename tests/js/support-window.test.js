@@ -5,6 +5,8 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const zlib = require('node:zlib');
+const { spawnSync } = require('node:child_process');
 const { loadModule, loadPlatform, logged, runChild, solidPNG } = require('./support');
 
 const native = loadModule();
@@ -132,6 +134,35 @@ test('screen captures: a recording passes its own path, a screenshot is edited i
   native.takeScreenRecording('', callback);
   assert.equal(logged('directory path is required').length, before + 1);
   assert.equal(platform.finishScreenCapture(null), false);
+});
+
+// The first pixel of a PNG: whatever filter its first row uses, those bytes are raw.
+function firstPixel(file) {
+  const bytes = fs.readFileSync(file);
+  const chunks = [];
+  for (let at = 8; at < bytes.length; at += 12 + bytes.readUInt32BE(at)) {
+    if (bytes.toString('latin1', at + 4, at + 8) === 'IDAT') chunks.push(bytes.subarray(at + 8, at + 8 + bytes.readUInt32BE(at)));
+  }
+  return [...zlib.inflateSync(Buffer.concat(chunks)).subarray(1, 4)];
+}
+
+const display = process.env.VELQUARIN_TEST_DISPLAY;
+const noScreen = !display ? 'no private display (VELQUARIN_TEST_DISPLAY)'
+  : spawnSync('sh', ['-c', 'command -v xsetroot']).status !== 0 ? 'xsetroot missing' : false;
+test('a screenshot is the X root window of the display given', { skip: noScreen }, () => {
+  const painted = spawnSync('xsetroot', ['-display', display, '-solid', '#20c040']);
+  assert.equal(painted.status, 0, String(painted.stderr));
+  const out = fs.mkdtempSync(path.join(dir, 'shot-'));
+  const calls = [];
+  native.takeScreenRecording(out, (...args) => calls.push(args));
+  assert.equal(platform.finishScreenCapture({ screenshot: display }), true);
+  assert.deepEqual([lastEditor().width, lastEditor().height], [1280, 1024]);
+  platform.finishImageEditor(lastEditor().id, true);
+  assert.deepEqual(calls, [[path.join(out, 'screenshot.png')]]);
+  assert.deepEqual(firstPixel(path.join(out, 'screenshot.png')), [0x20, 0xc0, 0x40]);
+  native.takeScreenRecording(out, () => {});
+  assert.equal(platform.finishScreenCapture({ screenshot: ':999' }), false, 'an unreachable display');
+  platform.finishScreenCapture(null);
 });
 
 test('CRASH_ON_STARTUP quits 2 s after the window stops being main, without a thread', async () => {
