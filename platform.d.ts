@@ -629,7 +629,7 @@ declare namespace VelquarinPlatform {
   /**
    * The open support window and its message.
    * @returns the state, or null when the window is not open.
-   * @category Support
+   * @category Support and feedback
    */
   function supportWindow(): SupportWindowState | null;
 
@@ -637,14 +637,14 @@ declare namespace VelquarinPlatform {
    * The user picks an entry of the support window's attachment menu.
    * @param index the entry's position.
    * @returns false when the window is not open or has no such entry.
-   * @category Support
+   * @category Support and feedback
    */
   function chooseSupportMenuItem(index: number): boolean;
 
   /**
    * The user closes the support window; the next opening makes a new one.
    * @returns nothing.
-   * @category Support
+   * @category Support and feedback
    */
   function closeSupportWindow(): void;
 
@@ -670,7 +670,7 @@ declare namespace VelquarinPlatform {
   /**
    * The open annotation editors, oldest first.
    * @returns the editors.
-   * @category Support
+   * @category Support and feedback
    */
   function imageEditors(): ImageEditorInfo[];
 
@@ -679,7 +679,7 @@ declare namespace VelquarinPlatform {
    * @param id the editor.
    * @param edits a new title, and annotations added to those drawn.
    * @returns false for an unknown editor or a malformed annotation.
-   * @category Support
+   * @category Support and feedback
    */
   function editImage(id: number, edits: { title?: string; annotations?: SupportAnnotation[] }): boolean;
 
@@ -688,7 +688,7 @@ declare namespace VelquarinPlatform {
    * @param id the editor.
    * @param save whether the edited screenshot is kept.
    * @returns false for an unknown editor.
-   * @category Support
+   * @category Support and feedback
    */
   function finishImageEditor(id: number, save: boolean): boolean;
 
@@ -697,7 +697,7 @@ declare namespace VelquarinPlatform {
    * image file (an editor opens), a recording file (passed on as it is), or nothing.
    * @param result {screenshot: display name}, {image: path}, {recording: path} or null.
    * @returns false when no capture is open or no image could be had.
-   * @category Support
+   * @category Support and feedback
    */
   function finishScreenCapture(
     result: { screenshot: string } | { image: string } | { recording: string } | null,
