@@ -110,6 +110,11 @@ test('annotated images are saved beside the image under the title the user left'
   assert.equal(logged('path is required.').length, before + 1);
   assert.equal(platform.imageEditors().length, 0);
   assert.deepEqual(calls, [['case']]);
+  calls.length = 0;
+  native.annotateImage(image, () => native.annotateImage(image, record('next')));
+  platform.finishImageEditor(lastEditor().id, false);
+  platform.finishImageEditor(lastEditor().id, false);
+  assert.deepEqual(calls, [['next']], 'a completion may start the next edit');
 });
 
 test('screen captures: a recording passes its own path, a screenshot is edited into screenshot.png', () => {

@@ -103,6 +103,11 @@ test('Option held at a user check adds buildType=test to that request only', asy
   await settled();
   assert.doesNotMatch(seen.at(-1), /buildType/);
   platform.answerUpdater('ok');
+  platform.flagsChanged({ keyCode: 58, modifiers: ['option'] });
+  native.checkForUpdates(true, false);
+  await settled();
+  platform.flagsChanged({ keyCode: 58, modifiers: [] });
+  assert.doesNotMatch(seen.at(-1), /buildType/, 'only a user check reads Option');
 });
 
 test('the update is the highest newer item the system admits; every item is reported in order', async () => {
@@ -211,7 +216,8 @@ test('installing ends the process; the next one hears of the relaunch', async ()
   assert.equal(first.code, 0, first.stderr);
   assert.equal(first.stdout.trim(), 'install');
   const second = await runChild(script('native.fetchAppcast();'), { env });
-  const third = await runChild(script('native.fetchAppcast();'), { env });
+  // Automatic checks on: the scheduled one must not keep the process alive.
+  const third = await runChild(script('native.checkForUpdates(true, true);'), { env });
   assert.deepEqual([second.stdout.trim(), third.stdout.trim()], ['relaunched', '']);
   body = feed([]);
 });
