@@ -90,6 +90,7 @@ test('annotated images are saved beside the image under the title the user left'
     // [image, edits, save, expected arguments]
     [image, {}, false, []],
     [image, { title: 'x'.repeat(300) }, true, []],
+    [image, { title: 'a.png\u0000' }, true, []], // would have overwritten a.png
     [path.join(dir, 'missing', 'c.png'), null, true, []],
     [file('not-an-image.png'), null, true, []],
   ];
