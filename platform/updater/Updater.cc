@@ -20,7 +20,10 @@ std::string percentEncoded(const std::string& text) {
   std::string out;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (std::isalnum(byte) || byte == '-' || byte == '.' || byte == '_' || byte == '~') {
+    // The unreserved characters, spelled out: isalnum would follow the process's locale.
+    const bool alnum =
+        (byte >= '0' && byte <= '9') || ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z');
+    if (alnum || byte == '-' || byte == '.' || byte == '_' || byte == '~') {
       out += c;
     } else {
       out += '%';
