@@ -22,6 +22,14 @@ class TitlebarAccessoryViewController {
   LayoutAttribute layoutAttribute;
   Size size;
   bool hidden = false;
+
+  // The user presses the mouse in the accessory; the first click on an inactive window
+  // reaches it only when acceptsFirstMouse says so.
+  virtual void mouseDown() {}
+  virtual bool acceptsFirstMouse() const { return true; }
+  // The pointer enters or leaves the accessory.
+  virtual void setHovering(bool) {}
+  virtual bool isHovering() const { return false; }
 };
 
 // The framework's window classes and the host framework's own, declared when the platform

@@ -1,8 +1,6 @@
 #include "Toolbar/ZqAddTabView.h"
 
-#include "Toolbar/ZqToolbarController.h"
-
-ZqAddTabView::ZqAddTabView(const std::shared_ptr<ZqToolbarController>& delegate, bool isDarkMode)
+ZqAddTabView::ZqAddTabView(const std::shared_ptr<ZqAddTabViewDelegate>& delegate, bool isDarkMode)
     : isDarkMode(isDarkMode), delegate(delegate) {}
 
 void ZqAddTabView::mouseDown() {

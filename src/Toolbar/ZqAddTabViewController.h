@@ -8,11 +8,17 @@
 // The title-bar accessory holding the add-tab button; made hidden.
 class ZqAddTabViewController : public velquarin::platform::TitlebarAccessoryViewController {
  public:
-  ZqAddTabViewController(const std::shared_ptr<ZqToolbarController>& actionDelegate,
+  ZqAddTabViewController(const std::shared_ptr<ZqAddTabViewDelegate>& actionDelegate,
                          bool isDarkMode);
 
-  std::weak_ptr<ZqToolbarController> actionDelegate;
+  std::weak_ptr<ZqAddTabViewDelegate> actionDelegate;
   const std::shared_ptr<ZqAddTabView>& view() const { return view_; }
+
+  void mouseDown() override { view_->mouseDown(); }
+  // The window's first click only activates it.
+  bool acceptsFirstMouse() const override { return false; }
+  void setHovering(bool hovering) override { view_->setHovering(hovering); }
+  bool isHovering() const override { return view_->isHovering; }
 
  private:
   std::shared_ptr<ZqAddTabView> view_;

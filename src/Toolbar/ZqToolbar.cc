@@ -1,7 +1,5 @@
 #include "Toolbar/ZqToolbar.h"
 
-#include "Toolbar/ZqToolbarController.h"
-
 using velquarin::platform::MainQueue;
 
 ZqToolbar::~ZqToolbar() {

@@ -3,10 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "Toolbar/ZqAddTabView.h"
 #include "runloop/MainQueue.h"
 #include "toolbar/Toolbar.h"
-
-class ZqToolbarController;
 
 // The module's toolbar: every road to the customisation palette hides the add-tab button
 // while the palette runs and shows it again afterwards when it was showing.
@@ -18,7 +17,7 @@ class ZqToolbar : public velquarin::platform::Toolbar {
   ~ZqToolbar() override;
 
   bool needToShowAddTabButton = false;
-  std::weak_ptr<ZqToolbarController> toolbarController;
+  std::weak_ptr<ZqAddTabViewDelegate> toolbarController;
 
   void runCustomizationPalette() override;
   void stopPaletteTimer();

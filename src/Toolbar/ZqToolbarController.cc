@@ -246,7 +246,6 @@ std::shared_ptr<ToolbarItem> ZqToolbarController::itemForIdentifier(const std::s
   if (!definition) return nullptr;
   auto self = shared_from_this();
   auto item = std::make_shared<ZqToolbarItem>(identifier, self);
-  item->setTarget(self);
   const auto label = stringOf(*definition, "label");
   item->label = label.value_or(std::string());
   item->paletteLabel = stringOf(*definition, "palette-label").value_or(item->label);

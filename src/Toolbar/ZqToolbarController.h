@@ -19,6 +19,7 @@
 // clicks. Main thread only.
 class ZqToolbarController : public velquarin::platform::ToolbarDelegate,
                             public velquarin::platform::ToolbarItemTarget,
+                            public ZqAddTabViewDelegate,
                             public std::enable_shared_from_this<ZqToolbarController> {
  public:
   // A controller for `definition`; null with the failed condition in `failure` when the
@@ -66,10 +67,10 @@ class ZqToolbarController : public velquarin::platform::ToolbarDelegate,
   void customizeToolbar();
   void changeToolbarItemWithIdentifier(const std::string& identifier, const std::string& imageName);
 
-  bool isAddTabViewShowing() const;
-  void showAddTabButton();
-  void hideAddTabButton();
-  void addTabViewButtonClicked();
+  bool isAddTabViewShowing() const override;
+  void showAddTabButton() override;
+  void hideAddTabButton() override;
+  void addTabViewButtonClicked() override;
 
   // Stops observing, removes the add-tab button and leaves allControllers.
   void retire();

@@ -1,15 +1,16 @@
 #include "Toolbar/ZqToolbarItem.h"
 
-#include "Toolbar/ZqToolbarController.h"
-
-ZqToolbarItem::ZqToolbarItem(std::string identifier,
-                             const std::shared_ptr<ZqToolbarController>& controller)
-    : ToolbarItem(std::move(identifier)), controller_(controller) {}
+ZqToolbarItem::ZqToolbarItem(
+    std::string identifier,
+    const std::shared_ptr<velquarin::platform::ToolbarItemTarget>& controller)
+    : ToolbarItem(std::move(identifier)) {
+  setTarget(controller);
+}
 
 void ZqToolbarItem::validate() {
   // One question to the host per item: the base check would ask the same controller again.
-  auto controller = controller_.lock();
+  auto controller = target();
   if (!controller) return;
-  enabled = controller->realValidateToolbarItem(*this);
+  enabled = controller->validateToolbarItem(*this);
   if (view) view->enabled = enabled;
 }

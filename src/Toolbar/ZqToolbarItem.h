@@ -5,17 +5,12 @@
 
 #include "toolbar/ToolbarItem.h"
 
-class ZqToolbarController;
-
-// A host toolbar item: validation asks its controller, and the answer enables the item and
-// its button alike.
+// A host toolbar item: validation asks its controller (the item's target), and the answer
+// enables the item and its button alike.
 class ZqToolbarItem : public velquarin::platform::ToolbarItem {
  public:
-  ZqToolbarItem(std::string identifier, const std::shared_ptr<ZqToolbarController>& controller);
+  ZqToolbarItem(std::string identifier,
+                const std::shared_ptr<velquarin::platform::ToolbarItemTarget>& controller);
 
-  std::shared_ptr<ZqToolbarController> controller() const { return controller_.lock(); }
   void validate() override;
-
- private:
-  std::weak_ptr<ZqToolbarController> controller_;
 };

@@ -1,0 +1,259 @@
+#include <array>
+
+#include "binding/BindingRegistry.h"
+#include "binding/MenuDescription.h"
+#include "toolbar/Toolbar.h"
+#include "windows/WindowOrdering.h"
+#include "windows/WindowRegistry.h"
+
+namespace velquarin::binding {
+namespace {
+
+using platform::Toolbar;
+using platform::ToolbarDisplayMode;
+using platform::ToolbarItem;
+using platform::WindowOrdering;
+using platform::WindowRegistry;
+
+constexpr std::array<const char*, 4> kDisplayModeNames = {"default", "iconAndLabel", "icon",
+                                                          "label"};
+
+std::shared_ptr<platform::Window> windowOf(Napi::Value value) {
+  if (!value.IsBuffer()) return nullptr;
+  auto buffer = value.As<Napi::Buffer<uint8_t>>();
+  return WindowRegistry::shared().find(std::span<const uint8_t>(buffer.Data(), buffer.Length()));
+}
+
+std::shared_ptr<Toolbar> toolbarOf(Napi::Value value) {
+  auto window = windowOf(value);
+  return window ? window->toolbar() : nullptr;
+}
+
+Napi::Value sizeValue(Napi::Env env, platform::Size size) {
+  auto object = Napi::Object::New(env);
+  object.Set("width", size.width);
+  object.Set("height", size.height);
+  return object;
+}
+
+Napi::Array stringArray(Napi::Env env, const std::vector<std::string>& strings) {
+  auto array = Napi::Array::New(env, strings.size());
+  for (std::size_t i = 0; i < strings.size(); ++i) array.Set(static_cast<uint32_t>(i), strings[i]);
+  return array;
+}
+
+Napi::Value itemValue(Napi::Env env, const ToolbarItem& item) {
+  auto entry = Napi::Object::New(env);
+  entry.Set("identifier", item.identifier());
+  entry.Set("className", item.className());
+  entry.Set("label", item.label);
+  entry.Set("paletteLabel", item.paletteLabel);
+  entry.Set("toolTip", item.toolTip);
+  entry.Set("enabled", item.enabled);
+  entry.Set("image", pngOf(env, item.image));
+  entry.Set("imageIsTemplate", item.imageIsTemplate);
+  entry.Set("minSize", sizeValue(env, item.minSize));
+  entry.Set("maxSize", sizeValue(env, item.maxSize));
+  if (item.view) {
+    auto button = Napi::Object::New(env);
+    button.Set("bezelStyle", item.view->bezelStyle);
+    button.Set("image", pngOf(env, item.view->image));
+    button.Set("imageIsTemplate", item.view->imageIsTemplate);
+    button.Set("enabled", item.view->enabled);
+    entry.Set("button", button);
+  } else {
+    entry.Set("button", env.Null());
+  }
+  if (const auto& menu = item.menuFormRepresentation) {
+    auto form = Napi::Object::New(env);
+    form.Set("title", menu->title());
+    form.Set("action", menu->action());
+    form.Set("keyEquivalent", menu->keyEquivalent());
+    entry.Set("menuForm", form);
+  } else {
+    entry.Set("menuForm", env.Null());
+  }
+  return entry;
+}
+
+// toolbar(window): the window's toolbar and its items, or null when it has none.
+Napi::Value toolbar(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  auto toolbar = toolbarOf(info[0]);
+  if (!toolbar) return env.Null();
+  auto result = Napi::Object::New(env);
+  result.Set("identifier", toolbar->identifier());
+  result.Set("visible", toolbar->isVisible());
+  result.Set("displayMode", kDisplayModeNames[static_cast<std::size_t>(toolbar->displayMode())]);
+  const auto& selected = toolbar->selectedItemIdentifier();
+  result.Set("selected", selected ? Napi::Value(Napi::String::New(env, *selected)) : env.Null());
+  result.Set("showsBaselineSeparator", toolbar->showsBaselineSeparator);
+  result.Set("allowsExtensionItems", toolbar->allowsExtensionItems);
+  result.Set("allowsUserCustomization", toolbar->allowsUserCustomization);
+  result.Set("autosavesConfiguration", toolbar->autosavesConfiguration);
+  result.Set("paletteRunning", toolbar->customizationPaletteIsRunning());
+  if (auto delegate = toolbar->delegate()) {
+    result.Set("allowed", stringArray(env, delegate->allowedItemIdentifiers()));
+    result.Set("default", stringArray(env, delegate->defaultItemIdentifiers()));
+    result.Set("selectable", stringArray(env, delegate->selectableItemIdentifiers()));
+  }
+  const auto& items = toolbar->items();
+  auto array = Napi::Array::New(env, items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    array.Set(static_cast<uint32_t>(i), itemValue(env, *items[i]));
+  }
+  result.Set("items", array);
+  return result;
+}
+
+// clickToolbarItem(window, identifier | index): the user clicks a shown item; false when
+// there is no such item.
+Napi::Value clickToolbarItem(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  if (failIf(env, !info[1].IsString() && !info[1].IsNumber(),
+             "clickToolbarItem(window: Buffer, item: string | number)")) {
+    return {};
+  }
+  auto toolbar = toolbarOf(info[0]);
+  if (!toolbar) return Napi::Boolean::New(env, false);
+  const auto items = toolbar->visibleItems();
+  std::shared_ptr<ToolbarItem> chosen;
+  if (info[1].IsNumber()) {
+    const double index = info[1].As<Napi::Number>().DoubleValue();
+    if (index >= 0 && index < static_cast<double>(items.size())) {
+      chosen = items[static_cast<std::size_t>(index)];
+    }
+  } else {
+    const auto identifier = info[1].As<Napi::String>().Utf8Value();
+    for (const auto& item : items) {
+      if (item->identifier() == identifier) {
+        chosen = item;
+        break;
+      }
+    }
+  }
+  if (!chosen) return Napi::Boolean::New(env, false);
+  toolbar->clickItem(chosen);
+  return Napi::Boolean::New(env, true);
+}
+
+// setToolbarDisplayMode(window, mode): the user's choice of icons, labels or both.
+Napi::Value setToolbarDisplayMode(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  const char* usage =
+      "setToolbarDisplayMode(window: Buffer, mode: \"default\" | \"iconAndLabel\" | \"icon\" | "
+      "\"label\")";
+  if (failIf(env, !info[1].IsString(), usage)) return {};
+  const auto name = info[1].As<Napi::String>().Utf8Value();
+  std::optional<ToolbarDisplayMode> mode;
+  for (std::size_t i = 0; i < kDisplayModeNames.size(); ++i) {
+    if (name == kDisplayModeNames[i]) mode = static_cast<ToolbarDisplayMode>(i);
+  }
+  if (failIf(env, !mode, usage)) return {};
+  auto toolbar = toolbarOf(info[0]);
+  if (toolbar) toolbar->setDisplayMode(*mode);
+  return Napi::Boolean::New(env, toolbar != nullptr);
+}
+
+// openToolbarPalette(window): the user's "Customize Toolbar…" command; false when the
+// toolbar does not allow customisation or its palette is open already.
+Napi::Value openToolbarPalette(const Napi::CallbackInfo& info) {
+  auto toolbar = toolbarOf(info[0]);
+  const bool opens =
+      toolbar && toolbar->allowsUserCustomization && !toolbar->customizationPaletteIsRunning();
+  if (opens) toolbar->runCustomizationPalette();
+  return Napi::Boolean::New(info.Env(), opens);
+}
+
+// endToolbarPalette(window, identifiers?): the user closes the palette, leaving the given
+// arrangement when there is one.
+Napi::Value endToolbarPalette(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  const char* usage = "endToolbarPalette(window: Buffer, identifiers?: string[])";
+  std::optional<std::vector<std::string>> identifiers;
+  if (!info[1].IsUndefined()) {
+    if (failIf(env, !info[1].IsArray(), usage)) return {};
+    auto array = info[1].As<Napi::Array>();
+    identifiers.emplace();
+    for (uint32_t i = 0; i < array.Length(); ++i) {
+      auto value = array.Get(i);
+      if (failIf(env, !value.IsString(), usage)) return {};
+      identifiers->push_back(value.As<Napi::String>().Utf8Value());
+    }
+  }
+  auto toolbar = toolbarOf(info[0]);
+  const bool running = toolbar && toolbar->customizationPaletteIsRunning();
+  if (running) toolbar->endCustomizationPalette(identifiers);
+  return Napi::Boolean::New(env, running);
+}
+
+std::shared_ptr<platform::TitlebarAccessoryViewController> rightAccessoryOf(
+    const platform::Window& window) {
+  for (const auto& accessory : window.titlebarAccessoryViewControllers()) {
+    using Layout = platform::TitlebarAccessoryViewController::LayoutAttribute;
+    if (accessory->layoutAttribute == Layout::Right) return accessory;
+  }
+  return nullptr;
+}
+
+// addTabButton(window): {hidden, hovering, width, height} of the accessory at the right end
+// of the title bar, or null when there is none.
+Napi::Value addTabButton(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  auto window = windowOf(info[0]);
+  auto accessory = window ? rightAccessoryOf(*window) : nullptr;
+  if (!accessory) return env.Null();
+  auto result = Napi::Object::New(env);
+  result.Set("hidden", accessory->hidden);
+  result.Set("hovering", accessory->isHovering());
+  result.Set("width", accessory->size.width);
+  result.Set("height", accessory->size.height);
+  return result;
+}
+
+// clickAddTabButton(window): the user clicks the shown button; the first click on an inactive
+// window may only activate it. True when the click reached the button.
+Napi::Value clickAddTabButton(const Napi::CallbackInfo& info) {
+  auto window = windowOf(info[0]);
+  auto accessory = window ? rightAccessoryOf(*window) : nullptr;
+  if (!accessory || accessory->hidden) return Napi::Boolean::New(info.Env(), false);
+  const bool active = WindowOrdering::keyWindow() == window;
+  if (!active) WindowOrdering::makeKeyAndOrderFront(window);
+  const bool reaches = active || accessory->acceptsFirstMouse();
+  if (reaches) accessory->mouseDown();
+  return Napi::Boolean::New(info.Env(), reaches);
+}
+
+// hoverAddTabButton(window, inside): the pointer enters or leaves the button.
+Napi::Value hoverAddTabButton(const Napi::CallbackInfo& info) {
+  auto window = windowOf(info[0]);
+  auto accessory = window ? rightAccessoryOf(*window) : nullptr;
+  if (!accessory || accessory->hidden) return Napi::Boolean::New(info.Env(), false);
+  accessory->setHovering(info[1].IsBoolean() && info[1].As<Napi::Boolean>().Value());
+  return Napi::Boolean::New(info.Env(), true);
+}
+
+// updateWindows(): the desktop's periodic check of every window's shown toolbar items.
+Napi::Value updateWindows(const Napi::CallbackInfo& info) {
+  for (const auto& window : WindowRegistry::shared().windows()) {
+    if (auto toolbar = window->toolbar()) toolbar->validateVisibleItems();
+  }
+  return info.Env().Undefined();
+}
+
+void install(Napi::Env, Napi::Object exports) {
+  exportFunction(exports, "toolbar", toolbar);
+  exportFunction(exports, "clickToolbarItem", clickToolbarItem);
+  exportFunction(exports, "setToolbarDisplayMode", setToolbarDisplayMode);
+  exportFunction(exports, "openToolbarPalette", openToolbarPalette);
+  exportFunction(exports, "endToolbarPalette", endToolbarPalette);
+  exportFunction(exports, "addTabButton", addTabButton);
+  exportFunction(exports, "clickAddTabButton", clickAddTabButton);
+  exportFunction(exports, "hoverAddTabButton", hoverAddTabButton);
+  exportFunction(exports, "updateWindows", updateWindows);
+}
+
+const Registrar registrar(install);
+
+}  // namespace
+}  // namespace velquarin::binding
