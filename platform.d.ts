@@ -472,6 +472,15 @@ declare namespace VelquarinPlatform {
   function hoverAddTabButton(window: WindowHandle, inside: boolean): boolean;
 
   /**
+   * Draws the add-tab button of a window's title bar as it looks now.
+   * @param window the window.
+   * @param scale pixels per point, from 1 to 4; 1 by default.
+   * @returns PNG bytes, or null when the window has no button.
+   * @category Toolbars
+   */
+  function renderAddTabButton(window: WindowHandle, scale?: number): Buffer | null;
+
+  /**
    * The desktop's periodic check of every window's shown toolbar items.
    * @returns nothing.
    * @category Toolbars

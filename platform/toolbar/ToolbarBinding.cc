@@ -2,6 +2,7 @@
 
 #include "binding/BindingRegistry.h"
 #include "binding/MenuDescription.h"
+#include "drawing/Graphics.h"
 #include "toolbar/Toolbar.h"
 #include "windows/WindowOrdering.h"
 #include "windows/WindowRegistry.h"
@@ -233,6 +234,26 @@ Napi::Value hoverAddTabButton(const Napi::CallbackInfo& info) {
   return Napi::Boolean::New(info.Env(), true);
 }
 
+// renderAddTabButton(window, scale = 1): the add-tab button as PNG bytes, drawn as shown
+// now (hidden or not); null when the window has none.
+Napi::Value renderAddTabButton(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  double scale = 1;
+  if (!info[1].IsUndefined()) {
+    const char* usage = "renderAddTabButton(window: Buffer, scale?: number from 1 to 4)";
+    if (failIf(env, !info[1].IsNumber(), usage)) return {};
+    scale = info[1].As<Napi::Number>().DoubleValue();
+    if (failIf(env, !(scale >= 1 && scale <= 4), usage)) return {};
+  }
+  auto window = windowOf(info[0]);
+  auto accessory = window ? rightAccessoryOf(*window) : nullptr;
+  if (!accessory) return env.Null();
+  platform::Graphics graphics(accessory->size, scale);
+  accessory->draw(graphics, platform::Rect{0, 0, accessory->size.width, accessory->size.height},
+                  WindowOrdering::mainWindow() == window);
+  return pngOf(env, graphics.image());
+}
+
 // updateWindows(): the desktop's periodic check of every window's shown toolbar items.
 Napi::Value updateWindows(const Napi::CallbackInfo& info) {
   for (const auto& window : WindowRegistry::shared().windows()) {
@@ -251,6 +272,7 @@ void install(Napi::Env, Napi::Object exports) {
   exportFunction(exports, "clickAddTabButton", clickAddTabButton);
   exportFunction(exports, "hoverAddTabButton", hoverAddTabButton);
   exportFunction(exports, "updateWindows", updateWindows);
+  exportFunction(exports, "renderAddTabButton", renderAddTabButton);
 }
 
 const Registrar registrar(install);

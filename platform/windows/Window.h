@@ -10,6 +10,7 @@
 
 namespace velquarin::platform {
 
+class Graphics;
 class Toolbar;
 
 // A view controller shown in a window's title bar, at its left or right end.
@@ -30,6 +31,8 @@ class TitlebarAccessoryViewController {
   // The pointer enters or leaves the accessory.
   virtual void setHovering(bool) {}
   virtual bool isHovering() const { return false; }
+  // Draws the accessory into `bounds` of `graphics`.
+  virtual void draw(Graphics&, Rect, bool /*windowIsMain*/) const {}
 };
 
 // The framework's window classes and the host framework's own, declared when the platform

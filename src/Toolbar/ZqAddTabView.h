@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "drawing/Graphics.h"
 #include "images/ImageTypes.h"
 
 // The add-tab button's owner: told of clicks, and what shows or hides the button.
@@ -28,4 +29,8 @@ class ZqAddTabView {
   // A mouse-down anywhere in the view.
   void mouseDown();
   void setHovering(bool hovering) { isHovering = hovering; }
+  // Gradient, edge along the top and left, and a plus sign, in the colours of the window's
+  // state and the appearance recorded last.
+  void drawRect(velquarin::platform::Graphics& graphics, velquarin::platform::Rect bounds,
+                bool windowIsMain) const;
 };

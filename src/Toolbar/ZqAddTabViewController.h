@@ -19,6 +19,10 @@ class ZqAddTabViewController : public velquarin::platform::TitlebarAccessoryView
   bool acceptsFirstMouse() const override { return false; }
   void setHovering(bool hovering) override { view_->setHovering(hovering); }
   bool isHovering() const override { return view_->isHovering; }
+  void draw(velquarin::platform::Graphics& graphics, velquarin::platform::Rect bounds,
+            bool windowIsMain) const override {
+    view_->drawRect(graphics, bounds, windowIsMain);
+  }
 
  private:
   std::shared_ptr<ZqAddTabView> view_;

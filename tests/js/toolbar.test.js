@@ -6,7 +6,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { loadModule, loadPlatform, logged, runChild } = require('./support');
+const { buildDir, loadModule, loadPlatform, logged, pngPixels, runChild } = require('./support');
 
 const sandbox = fs.mkdtempSync(path.join(process.env.TMPDIR || os.tmpdir(), 'toolbar-js-'));
 process.env.XDG_CONFIG_HOME = path.join(sandbox, 'config');
@@ -106,6 +106,11 @@ test('appearance switches pick the dark variant for every created item', () => {
   platform.drainMainQueue();
   let [compose, archive] = platform.toolbar(window).items;
   assert.ok(!compose.image.equals(light), 'the variant has another shape');
+  const alphas = (png) => { const { width, height, pixel } = pngPixels(png);
+    return Array.from({ length: width * height }, (_, i) => pixel(i % width, Math.floor(i / width))[3]); };
+  const resource = (name) => alphas(fs.readFileSync(path.join(buildDir, 'Velquarin.bundle', 'Resources', name)));
+  assert.deepEqual(alphas(compose.image), resource('TB_Compose--wdark.png'));
+  assert.deepEqual(alphas(light), resource('TB_Compose.png'));
   assert.ok(compose.button.image.equals(compose.image));
   assert.ok(archive.image.equals(archiveLight), 'no variant: the plain image');
   native.changeImageOfToolbarItem(8, 'compose', 'TB_Archive');
@@ -272,4 +277,40 @@ test('validation callbacks that throw, answer oddly or re-enter', async () => {
   assert.deepEqual(result, { asked: ['a', 'b', 'c', 'd'], errors: ['host failed'], visible: false });
   assert.match(stderr, /Unknown result from callback function! 1/);
   assert.match(stderr, /Unknown result from callback function! 0/);
+});
+
+test('the add-tab button is drawn in the six colour states at scale 2', () => {
+  const window = newWindow(14);
+  const other = platform.createWindow('AtomNSWindow', { title: 'other' });
+  native.showAddTabButton(14);
+  const hex = (text) => [0, 2, 4].map((at) => parseInt(text.slice(at, at + 2), 16)).concat(255);
+  const near = (actual, expected, what) => assert.ok(actual.every((v, i) => Math.abs(v - expected[i]) <= 2),
+    `${what}: ${actual} vs ${expected}`);
+  const states = [
+    ['light', true, true, ['b4b2b4', 'acaaac', '979797', '696869']],
+    ['dark', true, true, ['292929', '262626', '515253', 'a3a3a3']],
+    ['light', true, false, ['c2c0c2', 'bab8ba', '8b898b', '696869']],
+    ['dark', true, false, ['212121', '1f1f1f', '515253', '828282']],
+    ['light', false, true, ['e5e4e5', 'e5e4e5', 'cecece', 'cecece']],
+    ['dark', false, false, ['1b1c1d', '1b1c1d', '494a4c', '303132']],
+  ];
+  for (const [appearance, main, hover, [start, end, edge, plus]] of states) {
+    platform.setAppearance(appearance);
+    platform.drainMainQueue();
+    platform.showWindow(main ? window : other);
+    platform.hoverAddTabButton(window, hover);
+    const { width, height, pixel } = pngPixels(platform.renderAddTabButton(window, 2));
+    const what = `${appearance} main=${main} hover=${hover}`;
+    assert.deepEqual([width, height], [50, 48]);
+    near(pixel(40, 1), hex(start), `${what} top`);
+    near(pixel(40, 46), hex(end), `${what} bottom`);
+    near(pixel(0, 30), hex(edge), `${what} left edge`);
+    near(pixel(30, 0), hex(edge), `${what} top edge`);
+    near(pixel(25, 23), hex(plus), `${what} plus`);
+    near(pixel(25, 16), hex(plus), `${what} plus top`);
+  }
+  platform.setAppearance('light');
+  platform.drainMainQueue();
+  platform.closeWindow(other);
+  platform.closeWindow(window);
 });
