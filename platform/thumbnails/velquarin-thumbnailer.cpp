@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -135,10 +136,10 @@ int main(int argc, char** argv) {
   if (pixels < 1 || pixels > 4096) return 2;
   std::vector<unsigned char> input;
   if (!readAll(input) || input.empty()) return 1;
-  const bool pdf =
-      input.size() >= 5 &&
-      std::search(input.begin(), input.begin() + std::min<size_t>(input.size(), 1024), "%PDF-",
-                  "%PDF-" + 5) != input.begin() + std::min<size_t>(input.size(), 1024);
+  // A PDF's header may follow some leading bytes, within the first kilobyte.
+  const std::string_view head(reinterpret_cast<const char*>(input.data()),
+                              std::min<size_t>(input.size(), 1024));
+  const bool pdf = head.find("%PDF-") != std::string_view::npos;
   Surface surface =
       pdf ? renderPDF(input, static_cast<int>(pixels)) : renderSVG(input, static_cast<int>(pixels));
   if (!surface) return 1;
