@@ -159,6 +159,14 @@ void Toolbar::clickItem(const std::shared_ptr<ToolbarItem>& item) {
   if (displayMode_ == ToolbarDisplayMode::LabelOnly && item->menuFormRepresentation) {
     item->validate();
   }
+  if (!item->enabled) return;
+  // A selectable item shows the selection once chosen.
+  if (auto delegate = delegate_.lock()) {
+    const auto selectable = delegate->selectableItemIdentifiers();
+    if (std::ranges::find(selectable, item->identifier()) != selectable.end()) {
+      selected_ = item->identifier();
+    }
+  }
   item->perform();
 }
 

@@ -84,8 +84,9 @@ test('one window end to end: items, forms, clicks and validation', () => {
   calls.length = 0;
   platform.clickToolbarItem(window, 'compose');
   assert.deepEqual(calls, [['validate', 7, 'compose'], ['action', 7, 'compose']], 'the menu form is validated first');
-  native.selectToolbarItem(7, 'compose');
-  assert.equal(platform.toolbar(window).selected, 'compose');
+  assert.equal(platform.toolbar(window).selected, 'compose', 'a selectable item is selected by its click');
+  native.selectToolbarItem(7, 'plain');
+  assert.equal(platform.toolbar(window).selected, 'plain');
   native.toggleToolbarVisibility(7);
   assert.equal(native.isToolbarVisible(7), false);
   calls.length = 0;
