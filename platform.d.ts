@@ -481,6 +481,16 @@ declare namespace VelquarinPlatform {
   function renderAddTabButton(window: WindowHandle, scale?: number): Buffer | null;
 
   /**
+   * Draws a window's title bar (title, shown accessories) and its toolbar when shown: template
+   * images tinted to the appearance, disabled items faded, the selected item on a backdrop.
+   * @param window the window.
+   * @param scale pixels per point, from 1 to 4; 1 by default.
+   * @returns PNG bytes, or null when the handle designates no window.
+   * @category Toolbars
+   */
+  function renderWindow(window: WindowHandle, scale?: number): Buffer | null;
+
+  /**
    * The desktop's periodic check of every window's shown toolbar items.
    * @returns nothing.
    * @category Toolbars

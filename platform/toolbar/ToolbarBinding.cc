@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <array>
 
+#include "appearance/Appearance.h"
 #include "binding/BindingRegistry.h"
 #include "binding/MenuDescription.h"
 #include "drawing/Graphics.h"
@@ -254,6 +256,97 @@ Napi::Value renderAddTabButton(const Napi::CallbackInfo& info) {
   return pngOf(env, graphics.image());
 }
 
+constexpr double kToolbarHeight = 38;
+constexpr double kItemWidth = 56;
+constexpr double kSpaceWidth = 16;
+constexpr double kImageSide = 24;
+
+struct WindowPalette {
+  platform::Color titleBar, text, tint, selection;
+};
+
+WindowPalette paletteFor(platform::AppearanceStyle style) {
+  if (style == platform::AppearanceStyle::Dark) {
+    return {{0.18, 0.18, 0.18, 1}, {0.9, 0.9, 0.9, 1}, {0.87, 0.87, 0.87, 1}, {0.3, 0.3, 0.3, 1}};
+  }
+  return {{0.91, 0.91, 0.91, 1}, {0.1, 0.1, 0.1, 1}, {0.3, 0.3, 0.3, 1}, {0.78, 0.78, 0.78, 1}};
+}
+
+// One item in its slot: image (template images tinted, disabled ones faded), label below,
+// as the display mode says; the selected item on a rounded backdrop.
+void drawItem(platform::Graphics& graphics, const ToolbarItem& item, platform::Rect slot,
+              const Toolbar& toolbar, const WindowPalette& colors) {
+  if (toolbar.selectedItemIdentifier() == item.identifier()) {
+    graphics.fillRoundedRect(slot, 4, colors.selection);
+  }
+  platform::Color tint = colors.tint;
+  platform::Color text = colors.text;
+  if (!item.enabled) tint.alpha = text.alpha = 0.35;
+  const auto mode = toolbar.displayMode();
+  const auto& image = item.view ? item.view->image : item.image;
+  const bool template_ = item.view ? item.view->imageIsTemplate : item.imageIsTemplate;
+  if (image && mode != ToolbarDisplayMode::LabelOnly) {
+    const platform::Rect box{slot.x + (slot.width - kImageSide) / 2,
+                             slot.y + slot.height - kImageSide - 2, kImageSide, kImageSide};
+    graphics.drawImage(*image, box, template_ ? &tint : nullptr);
+  }
+  if (mode != ToolbarDisplayMode::IconOnly) {
+    const platform::Font font{"DejaVu Sans", platform::Font::kSmallSystemFontSize, 0};
+    graphics.drawText(item.label, font, platform::Rect{slot.x, slot.y, slot.width, 12}, text,
+                      platform::TextAlignment::Center);
+  }
+}
+
+// renderWindow(window, scale = 1): the title bar with its title and accessories, and the
+// toolbar when shown, as PNG bytes; null for no window.
+Napi::Value renderWindow(const Napi::CallbackInfo& info) {
+  auto env = info.Env();
+  double scale = 1;
+  if (!info[1].IsUndefined()) {
+    const char* usage = "renderWindow(window: Buffer, scale?: number from 1 to 4)";
+    if (failIf(env, !info[1].IsNumber(), usage)) return {};
+    scale = info[1].As<Napi::Number>().DoubleValue();
+    if (failIf(env, !(scale >= 1 && scale <= 4), usage)) return {};
+  }
+  auto window = windowOf(info[0]);
+  if (!window) return env.Null();
+  auto toolbar = window->toolbar();
+  const double toolbarHeight = toolbar && toolbar->isVisible() ? kToolbarHeight : 0;
+  const double width = std::clamp(window->frame.width, 100.0, 4096.0);
+  const double height = platform::Window::kTitleBarHeight + toolbarHeight;
+  const auto colors = paletteFor(platform::Appearance::current());
+  platform::Graphics graphics(platform::Size{width, height}, scale);
+  graphics.fillRect(platform::Rect{0, 0, width, height}, colors.titleBar);
+  graphics.drawText(window->title, platform::Font{},
+                    platform::Rect{0, toolbarHeight + 2, width, 18}, colors.text,
+                    platform::TextAlignment::Center);
+  if (toolbarHeight > 0) {
+    double x = 8;
+    for (const auto& item : toolbar->items()) {
+      const bool narrow =
+          item->isStandard() && item->identifier() != platform::toolbaritem::kCustomizeToolbar;
+      const double slotWidth = narrow ? kSpaceWidth : kItemWidth;
+      if (!narrow)
+        drawItem(graphics, *item, platform::Rect{x, 2, slotWidth, kToolbarHeight - 4}, *toolbar,
+                 colors);
+      x += slotWidth;
+    }
+  }
+  for (const auto& accessory : window->titlebarAccessoryViewControllers()) {
+    if (accessory->hidden) continue;
+    using Layout = platform::TitlebarAccessoryViewController::LayoutAttribute;
+    const double ax =
+        accessory->layoutAttribute == Layout::Right ? width - accessory->size.width : 0;
+    platform::Graphics part(accessory->size, scale);
+    accessory->draw(part, platform::Rect{0, 0, accessory->size.width, accessory->size.height},
+                    WindowOrdering::mainWindow() == window);
+    graphics.drawImage(*part.image(),
+                       platform::Rect{ax, height - accessory->size.height, accessory->size.width,
+                                      accessory->size.height});
+  }
+  return pngOf(env, graphics.image());
+}
+
 // updateWindows(): the desktop's periodic check of every window's shown toolbar items.
 Napi::Value updateWindows(const Napi::CallbackInfo& info) {
   for (const auto& window : WindowRegistry::shared().windows()) {
@@ -273,6 +366,7 @@ void install(Napi::Env, Napi::Object exports) {
   exportFunction(exports, "hoverAddTabButton", hoverAddTabButton);
   exportFunction(exports, "updateWindows", updateWindows);
   exportFunction(exports, "renderAddTabButton", renderAddTabButton);
+  exportFunction(exports, "renderWindow", renderWindow);
 }
 
 const Registrar registrar(install);

@@ -49,6 +49,8 @@ function newWindow(id, json = definition('main')) {
 }
 
 test('one window end to end: items, forms, clicks and validation', () => {
+  platform.setAppearance('light');
+  platform.drainMainQueue();
   const window = newWindow(7);
   const toolbar = platform.toolbar(window);
   assert.equal(toolbar.showsBaselineSeparator, false);
@@ -76,6 +78,11 @@ test('one window end to end: items, forms, clicks and validation', () => {
   const enabled = platform.toolbar(window).items.map((item) => item.enabled);
   assert.deepEqual(enabled, [true, false, true, true]);
   assert.equal(platform.toolbar(window).items[0].button.enabled, true);
+  const picture = pngPixels(platform.renderWindow(window, 2));
+  assert.equal(picture.height, 120, 'title bar and toolbar');
+  const grey = (pixel) => pixel[0];
+  assert.ok(Math.abs(grey(picture.pixel(60, 76)) - 77) <= 6, `tinted template image ${picture.pixel(60, 76)}`);
+  assert.ok(Math.abs(grey(picture.pixel(184, 76)) - 178) <= 8, `disabled item faded ${picture.pixel(184, 76)}`);
 
   calls.length = 0;
   for (const target of ['compose', 'archive', 'plain', 3]) platform.clickToolbarItem(window, target);
