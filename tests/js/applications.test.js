@@ -7,9 +7,8 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const zlib = require('node:zlib');
 const { execFileSync, spawn } = require('node:child_process');
-const { runChild, solidPNG } = require('./support');
+const { runChild, solidPNG, readPNG } = require('./support');
 
 const root = fs.mkdtempSync(path.join(os.tmpdir(), 'apps-test-'));
 const data = path.join(root, 'data');
@@ -26,44 +25,6 @@ const env = {
   VQ_RECORDS: records,
 };
 const mimeapps = path.join(config, 'mimeapps.list');
-
-// Width, height and the RGBA of a pixel (x from the left, y from the top) of an 8-bit PNG.
-function readPNG(file) {
-  const bytes = fs.readFileSync(file);
-  const idat = [];
-  let header;
-  for (let at = 8; at < bytes.length;) {
-    const length = bytes.readUInt32BE(at);
-    const type = bytes.toString('ascii', at + 4, at + 8);
-    const body = bytes.subarray(at + 8, at + 8 + length);
-    if (type === 'IHDR') header = body;
-    if (type === 'IDAT') idat.push(body);
-    at += 12 + length;
-  }
-  const [width, height] = [header.readUInt32BE(0), header.readUInt32BE(4)];
-  const channels = { 0: 1, 2: 3, 4: 2, 6: 4 }[header[9]];
-  const raw = zlib.inflateSync(Buffer.concat(idat));
-  const stride = width * channels;
-  const rows = [];
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    const line = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
-    const up = rows[y - 1] ?? Buffer.alloc(stride);
-    for (let i = 0; i < stride; ++i) {
-      const [a, b, c] = [i >= channels ? line[i - channels] : 0, up[i], i >= channels ? up[i - channels] : 0];
-      const p = a + b - c;
-      const [pa, pb, pc] = [Math.abs(p - a), Math.abs(p - b), Math.abs(p - c)];
-      const paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      line[i] = (line[i] + [0, a, b, (a + b) >> 1, paeth][filter]) & 255;
-    }
-    rows.push(line);
-  }
-  const pixel = (x, y) => {
-    const px = [...rows[y].subarray(x * channels, (x + 1) * channels)];
-    return channels === 4 ? px : [...px.slice(0, 3), 255];
-  };
-  return { width, height, pixel };
-}
 
 function write(file, text) {
   fs.mkdirSync(path.dirname(file), { recursive: true });

@@ -7,7 +7,7 @@ const os = require('node:os');
 const path = require('node:path');
 const zlib = require('node:zlib');
 const { execFileSync, spawn } = require('node:child_process');
-const { runChild, solidPNG } = require('./support');
+const { runChild, solidPNG, readPNG } = require('./support');
 
 const root = fs.mkdtempSync(path.join(os.tmpdir(), 'previews-test-'));
 const data = path.join(root, 'data');
@@ -38,42 +38,6 @@ function redPDF() {
   const xref = out.length;
   out += `xref\n0 5\n0000000000 65535 f \n${offsets.map((o) => `${String(o).padStart(10, '0')} 00000 n \n`).join('')}`;
   return out + `trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n${xref}\n%%EOF\n`;
-}
-
-// Size, text chunks and the alpha of a pixel (x from the left, y from the top) of an RGBA PNG.
-function readPNG(file) {
-  const bytes = fs.readFileSync(file);
-  const idat = [];
-  const text = {};
-  let header;
-  for (let at = 8; at < bytes.length;) {
-    const length = bytes.readUInt32BE(at);
-    const type = bytes.toString('latin1', at + 4, at + 8);
-    const body = bytes.subarray(at + 8, at + 8 + length);
-    if (type === 'IHDR') header = body;
-    if (type === 'IDAT') idat.push(body);
-    if (type === 'tEXt') text[body.toString('latin1').split('\0')[0]] = body.toString('latin1').split('\0')[1];
-    at += 12 + length;
-  }
-  const [width, height, channels] = [header.readUInt32BE(0), header.readUInt32BE(4), { 2: 3, 6: 4 }[header[9]]];
-  const raw = zlib.inflateSync(Buffer.concat(idat));
-  const stride = width * channels;
-  const rows = [];
-  for (let y = 0; y < height; ++y) {
-    const line = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
-    const filter = raw[y * (stride + 1)];
-    const up = rows[y - 1] ?? Buffer.alloc(stride);
-    for (let i = 0; i < stride; ++i) {
-      const [a, b, c] = [i >= channels ? line[i - channels] : 0, up[i], i >= channels ? up[i - channels] : 0];
-      const p = a + b - c;
-      const paeth = Math.abs(p - a) <= Math.abs(p - b) && Math.abs(p - a) <= Math.abs(p - c) ? a
-        : Math.abs(p - b) <= Math.abs(p - c) ? b : c;
-      line[i] = (line[i] + [0, a, b, (a + b) >> 1, paeth][filter]) & 255;
-    }
-    rows.push(line);
-  }
-  const alpha = (x, y) => (channels === 4 ? rows[y][x * 4 + 3] : 255);
-  return { width, height, text, alpha };
 }
 
 async function inChild(body, { timeoutMs = 30000, extraEnv = {} } = {}) {

@@ -63,34 +63,45 @@ function solidPNG(width, height, [r, g, b] = [128, 128, 128]) {
     chunk('IDAT', zlib.deflateSync(Buffer.concat(Array(height).fill(row)))), chunk('IEND', Buffer.alloc(0))]);
 }
 
-// The RGBA of a pixel (x from the left, y from the top) of an 8-bit RGBA PNG.
-function pngPixels(bytes) {
+// Width, height, text chunks and the RGBA of a pixel (x from the left, y from the top) of an
+// 8-bit PNG, given as a file or its bytes.
+function readPNG(file) {
+  const bytes = Buffer.isBuffer(file) ? file : fs.readFileSync(file);
   const idat = [];
+  const text = {};
   let header;
-  for (let at = 8; at < bytes.length; at += 12 + bytes.readUInt32BE(at)) {
-    const type = bytes.toString('latin1', at + 4, at + 8);
-    const body = bytes.subarray(at + 8, at + 8 + bytes.readUInt32BE(at));
+  for (let at = 8; at < bytes.length;) {
+    const length = bytes.readUInt32BE(at);
+    const type = bytes.toString('ascii', at + 4, at + 8);
+    const body = bytes.subarray(at + 8, at + 8 + length);
     if (type === 'IHDR') header = body;
     if (type === 'IDAT') idat.push(body);
+    if (type === 'tEXt') text[body.toString('latin1').split('\0')[0]] = body.toString('latin1').split('\0')[1];
+    at += 12 + length;
   }
   const [width, height] = [header.readUInt32BE(0), header.readUInt32BE(4)];
+  const channels = { 0: 1, 2: 3, 4: 2, 6: 4 }[header[9]];
   const raw = zlib.inflateSync(Buffer.concat(idat));
-  const stride = width * 4;
+  const stride = width * channels;
   const rows = [];
   for (let y = 0; y < height; ++y) {
-    const line = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
     const filter = raw[y * (stride + 1)];
+    const line = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
     const up = rows[y - 1] ?? Buffer.alloc(stride);
     for (let i = 0; i < stride; ++i) {
-      const [a, b, c] = [i >= 4 ? line[i - 4] : 0, up[i], i >= 4 ? up[i - 4] : 0];
+      const [a, b, c] = [i >= channels ? line[i - channels] : 0, up[i], i >= channels ? up[i - channels] : 0];
       const p = a + b - c;
-      const paeth = Math.abs(p - a) <= Math.abs(p - b) && Math.abs(p - a) <= Math.abs(p - c) ? a
-        : Math.abs(p - b) <= Math.abs(p - c) ? b : c;
+      const [pa, pb, pc] = [Math.abs(p - a), Math.abs(p - b), Math.abs(p - c)];
+      const paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
       line[i] = (line[i] + [0, a, b, (a + b) >> 1, paeth][filter]) & 255;
     }
     rows.push(line);
   }
-  return { width, height, pixel: (x, y) => [...rows[y].subarray(x * 4, x * 4 + 4)] };
+  const pixel = (x, y) => {
+    const px = [...rows[y].subarray(x * channels, (x + 1) * channels)];
+    return channels === 4 ? px : [...px.slice(0, 3), 255];
+  };
+  return { width, height, text, pixel, alpha: (x, y) => pixel(x, y)[3] };
 }
 
-module.exports = { buildDir, addonPath, loadModule, loadPlatform, loadProbe, runChild, logged, solidPNG, pngPixels };
+module.exports = { buildDir, addonPath, loadModule, loadPlatform, loadProbe, runChild, logged, solidPNG, readPNG };

@@ -6,7 +6,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { buildDir, loadModule, loadPlatform, logged, pngPixels, runChild } = require('./support');
+const { buildDir, loadModule, loadPlatform, logged, readPNG, runChild } = require('./support');
 
 const sandbox = fs.mkdtempSync(path.join(process.env.TMPDIR || os.tmpdir(), 'toolbar-js-'));
 process.env.XDG_CONFIG_HOME = path.join(sandbox, 'config');
@@ -78,7 +78,7 @@ test('one window end to end: items, forms, clicks and validation', () => {
   const enabled = platform.toolbar(window).items.map((item) => item.enabled);
   assert.deepEqual(enabled, [true, false, true, true]);
   assert.equal(platform.toolbar(window).items[0].button.enabled, true);
-  const picture = pngPixels(platform.renderWindow(window, 2));
+  const picture = readPNG(platform.renderWindow(window, 2));
   assert.equal(picture.height, 120, 'title bar and toolbar');
   const grey = (pixel) => pixel[0];
   assert.ok(Math.abs(grey(picture.pixel(60, 76)) - 77) <= 6, `tinted template image ${picture.pixel(60, 76)}`);
@@ -114,7 +114,7 @@ test('appearance switches pick the dark variant for every created item', () => {
   platform.drainMainQueue();
   let [compose, archive] = platform.toolbar(window).items;
   assert.ok(!compose.image.equals(light), 'the variant has another shape');
-  const alphas = (png) => { const { width, height, pixel } = pngPixels(png);
+  const alphas = (png) => { const { width, height, pixel } = readPNG(png);
     return Array.from({ length: width * height }, (_, i) => pixel(i % width, Math.floor(i / width))[3]); };
   const resource = (name) => alphas(fs.readFileSync(path.join(buildDir, 'Velquarin.bundle', 'Resources', name)));
   assert.deepEqual(alphas(compose.image), resource('TB_Compose--wdark.png'));
@@ -307,7 +307,7 @@ test('the add-tab button is drawn in the six colour states at scale 2', () => {
     platform.drainMainQueue();
     platform.showWindow(main ? window : other);
     platform.hoverAddTabButton(window, hover);
-    const { width, height, pixel } = pngPixels(platform.renderAddTabButton(window, 2));
+    const { width, height, pixel } = readPNG(platform.renderAddTabButton(window, 2));
     const what = `${appearance} main=${main} hover=${hover}`;
     assert.deepEqual([width, height], [50, 48]);
     near(pixel(40, 1), hex(start), `${what} top`);
