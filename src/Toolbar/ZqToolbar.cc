@@ -7,6 +7,8 @@ ZqToolbar::~ZqToolbar() {
 }
 
 void ZqToolbar::runCustomizationPalette() {
+  // A second opening would find the button hidden by the first and forget to bring it back.
+  if (customizationPaletteIsRunning()) return;
   auto controller = toolbarController.lock();
   // Whether the button shows now decides whether it comes back: an earlier palette's
   // request must not re-show a button hidden since.

@@ -159,6 +159,7 @@ test('the add-tab button against spaces, the palette and clicks', () => {
   native.showAddTabButton(9);
   for (const open of [() => native.customizeToolbar(9), () => platform.openToolbarPalette(window)]) {
     open();
+    native.customizeToolbar(9);
     assert.equal(platform.addTabButton(window).hidden, true);
     assert.equal(platform.pendingTimers() >= 1, true);
     platform.endToolbarPalette(window);
@@ -278,11 +279,38 @@ test('validation callbacks that throw, answer oddly or re-enter', async () => {
       return true;
     }, () => {}, () => {});
     native.validateToolbarItems(1);
-    console.log(JSON.stringify({ asked, errors, visible: native.isToolbarVisible(1) }));
+    // Replacing the toolbar, hiding the button and validating again from inside a validation.
+    const second = platform.createWindow('AtomNSWindow', { title: 'second' });
+    const define = (identifier, list) => JSON.stringify({ identifier, options: {}, items: list });
+    native.addToolbarToWindow(second, 2, define('t', items));
+    native.showAddTabButton(2);
+    const again = [];
+    let third;
+    native.setToolbarCallbackFunctions((id, identifier) => {
+      again.push(identifier);
+      if (identifier === 'b' && again.length === 2) {
+        native.hideAddTabButton(2);
+        native.addToolbarToWindow(second, 2, define('u', items.slice(0, 1)));
+        native.validateToolbarItems(2);
+      }
+      return true;
+    }, () => platform.closeWindow(third), () => platform.closeWindow(second));
+    native.validateToolbarItems(2);
+    const replaced = platform.toolbar(second).items.map((item) => item.identifier);
+    native.showAddTabButton(2);
+    platform.showWindow(second);
+    platform.clickAddTabButton(second);
+    third = platform.createWindow('AtomNSWindow', { title: 'third' });
+    native.addToolbarToWindow(third, 3, define('t', items));
+    platform.clickToolbarItem(third, 'a');
+    platform.clickToolbarItem(third, 'b');
+    console.log(JSON.stringify({ asked, errors, visible: native.isToolbarVisible(1), again, replaced,
+      open: [native.isToolbarVisible(2), native.isToolbarVisible(3)] }));
   `);
   assert.equal(code, 0, stderr);
   const result = JSON.parse(stdout.trim().split('\n').at(-1));
-  assert.deepEqual(result, { asked: ['a', 'b', 'c', 'd'], errors: ['host failed'], visible: false });
+  assert.deepEqual(result, { asked: ['a', 'b', 'c', 'd'], errors: ['host failed'], visible: false,
+    again: ['a', 'b', 'a', 'c', 'd'], replaced: ['a'], open: [false, false] });
   assert.match(stderr, /Unknown result from callback function! 1/);
   assert.match(stderr, /Unknown result from callback function! 0/);
 });
