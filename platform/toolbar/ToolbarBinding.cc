@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "appearance/Appearance.h"
 #include "binding/BindingRegistry.h"
@@ -312,7 +313,8 @@ Napi::Value renderWindow(const Napi::CallbackInfo& info) {
   if (!window) return env.Null();
   auto toolbar = window->toolbar();
   const double toolbarHeight = toolbar && toolbar->isVisible() ? kToolbarHeight : 0;
-  const double width = std::clamp(window->frame.width, 100.0, 4096.0);
+  const double frameWidth = std::isfinite(window->frame.width) ? window->frame.width : 0;
+  const double width = std::clamp(frameWidth, 100.0, 4096.0);
   const double height = platform::Window::kTitleBarHeight + toolbarHeight;
   const auto colors = paletteFor(platform::Appearance::current());
   platform::Graphics graphics(platform::Size{width, height}, scale);
