@@ -57,8 +57,9 @@ class X11Backend final : public HotKeyBackend {
 
   std::string name() const override { return "x11"; }
 
+  // Once the display is gone, registrations live on for the in-process path.
   bool grab(const HotKeyCombination& combination) override {
-    if (lost_ || !grabAll(combination)) return false;
+    if (!lost_ && !grabAll(combination)) return false;
     grabbed_.insert(combination);
     return true;
   }

@@ -294,3 +294,33 @@ test('X11: Super combinations fire once per press, with Caps Lock too; a held on
     holder.kill('SIGKILL');
   }
 });
+
+test('X11: a display that goes away is logged once and presses still arrive in-process', { skip }, async () => {
+  const home = freshHome();
+  const ready = path.join(home.HOME, 'display');
+  const fd = fs.openSync(ready, 'w');
+  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', fd] });
+  fs.closeSync(fd);
+  try {
+    for (let i = 0; i < 100 && !fs.readFileSync(ready, 'utf8').trim(); ++i) {
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    const run = await runChild(childPrelude(38, ['command', 'option']) + `
+      const { logged } = require(${JSON.stringify(require.resolve('./support'))});
+      const before = platform.hotKeyBackend();
+      process.kill(${xvfb.pid}, 'SIGKILL');
+      setTimeout(() => {
+        seen.length = 0;
+        native.startMonitoringKeyboardShortcuts('x11');
+        platform.keyDown({ keyCode: 38, modifiers: ['command', 'control'] });
+        platform.pressGlobalKey({ keyCode: 38, modifiers: ['command', 'control'] });
+        settle(() => console.log(JSON.stringify({ before, seen,
+          lost: logged('lost the connection to the X display').length })));
+      }, 500);`, { env: { ...home, DISPLAY: `:${fs.readFileSync(ready, 'utf8').trim()}` } });
+    assert.equal(run.code, 0, run.stderr);
+    assert.deepEqual(JSON.parse(run.stdout.trim().split('\n').pop()),
+      { before: 'x11', seen: ['', '', 'x11'], lost: 1 });
+  } finally {
+    xvfb.kill('SIGKILL');
+  }
+});
