@@ -508,10 +508,16 @@ declare namespace VelquarinNative {
    */
   type SaveDialogCallback = (path?: string) => void;
 
-  /** Passed to {@link annotateImage}; called with the saved image's path, or with no argument when the user cancelled. */
+  /**
+   * Passed to {@link annotateImage}; called with the saved image's path, or with no argument
+   * when the user cancelled, the image did not load or the file could not be written.
+   */
   type AnnotateImageCallback = (path?: string) => void;
 
-  /** Passed to {@link takeScreenRecording}; called with the recording's or screenshot's path, or with no argument. */
+  /**
+   * Passed to {@link takeScreenRecording}; called with the recording's own path or the saved
+   * screenshot's, or with no argument when the user gave up or the file could not be written.
+   */
   type ScreenRecordingCallback = (path?: string) => void;
 
   /**

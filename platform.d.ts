@@ -617,6 +617,141 @@ declare namespace VelquarinPlatform {
    */
   function setSystemVersion(version: string | null): void;
 
+  /** The updater as the user sees it. */
+  interface UpdaterState {
+    /** The window shown: none, a check in progress, an offered update, no update, an error. */
+    window: 'none' | 'checking' | 'updateAvailable' | 'upToDate' | 'error';
+    /** Whether a feed request is being prepared or loading. */
+    checking: boolean;
+    /** The automatic-checks flag, as kept in the user defaults. */
+    automaticallyChecks: boolean;
+    /** Seconds between automatic checks. */
+    interval: number;
+    /** Why the last check failed; empty before any failure. */
+    lastError: string;
+    /** The last feed request's URL with its parameters. */
+    lastRequestURL: string;
+    /** The version (build number) of the update offered, or null. */
+    update: string | null;
+  }
+
+  /**
+   * The updater's window, the update it offers and its last request.
+   * @returns the state.
+   * @category Updates
+   */
+  function updaterState(): UpdaterState;
+
+  /**
+   * Presses a button of the updater's window: "install" or "later" when an update is offered,
+   * "ok" for the up-to-date and error windows. Installing downloads nothing: it records a
+   * marker, ends the process with status 0, and the next process reports the relaunch.
+   * @param choice the button.
+   * @returns false when the window shown has no such button.
+   * @category Updates
+   */
+  function answerUpdater(choice: 'install' | 'later' | 'ok'): boolean;
+
+  /** The support and feedback window and the message prepared in it. */
+  interface SupportWindowState {
+    /** The window's handle, as window notifications carry it. */
+    handle: Buffer;
+    title: string;
+    /** Whether it is the main window. */
+    main: boolean;
+    /** The support service's host and form, from the build's configuration. */
+    apiHost: string;
+    formIdentifier: string;
+    productName: string;
+    threadId: string | null;
+    body: string | null;
+    /** The message's metadata; null when none was given. */
+    metaData: unknown;
+    /** The subjects offered, in order. */
+    subjects: Array<'problem' | 'featureRequest' | 'other'>;
+    /** The attached files' paths, in order. */
+    attachments: string[];
+    /** The titles of the attachment menu's entries. */
+    menu: string[];
+  }
+
+  /**
+   * The open support window and its message.
+   * @returns the state, or null when the window is not open.
+   * @category Support and feedback
+   */
+  function supportWindow(): SupportWindowState | null;
+
+  /**
+   * The user picks an entry of the support window's attachment menu.
+   * @param index the entry's position.
+   * @returns false when the window is not open or has no such entry.
+   * @category Support and feedback
+   */
+  function chooseSupportMenuItem(index: number): boolean;
+
+  /**
+   * The user closes the support window; the next opening makes a new one.
+   * @returns nothing.
+   * @category Support and feedback
+   */
+  function closeSupportWindow(): void;
+
+  /** What the user draws on a screenshot: a filled rectangle, or one line of text in it. */
+  interface SupportAnnotation {
+    /** x, y, width, height in pixels from the lower-left corner. */
+    rect: [number, number, number, number];
+    /** red, green, blue, alpha from 0 to 1; black when left out. */
+    color?: [number, number, number, number];
+    text?: string;
+  }
+
+  /** An open annotation editor. */
+  interface ImageEditorInfo {
+    id: number;
+    title: string;
+    width: number;
+    height: number;
+    /** How many annotations are drawn. */
+    annotations: number;
+  }
+
+  /**
+   * The open annotation editors, oldest first.
+   * @returns the editors.
+   * @category Support and feedback
+   */
+  function imageEditors(): ImageEditorInfo[];
+
+  /**
+   * The user renames the screenshot and draws on it.
+   * @param id the editor.
+   * @param edits a new title, and annotations added to those drawn.
+   * @returns false for an unknown editor or a malformed annotation.
+   * @category Support and feedback
+   */
+  function editImage(id: number, edits: { title?: string; annotations?: SupportAnnotation[] }): boolean;
+
+  /**
+   * The user saves or cancels an annotation editor.
+   * @param id the editor.
+   * @param save whether the edited screenshot is kept.
+   * @returns false for an unknown editor.
+   * @category Support and feedback
+   */
+  function finishImageEditor(id: number, save: boolean): boolean;
+
+  /**
+   * The user ends a screen capture: a screenshot of an X display's root window or from an
+   * image file (an editor opens), a recording file (passed on as it is), or nothing.
+   * @param result {screenshot: display name}, {image: path}, {recording: path} or null.
+   * @returns false when no capture is open or no image could be had.
+   * @category Support and feedback
+   */
+  function finishScreenCapture(
+    result: { screenshot: string } | { image: string } | { recording: string } | null,
+  ): boolean;
+
   /**
    * The system version the module sees.
    * @returns the version string.

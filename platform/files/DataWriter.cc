@@ -102,6 +102,8 @@ void simulateWriteFailure(int code) {
 std::optional<FileError> writeData(const std::string& path, std::span<const std::uint8_t> bytes,
                                    bool atomic, bool durable) {
   if (const int code = simulatedFailure().load()) return FileError{code, path};
+  // The system would stop the name at a NUL and write another file than the one asked for.
+  if (path.find('\0') != std::string::npos) return FileError{EINVAL, path};
   return atomic ? writeAtomically(path, bytes, durable) : writeInPlace(path, bytes);
 }
 

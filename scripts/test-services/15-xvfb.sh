@@ -2,7 +2,8 @@
 # screenshots): Xvfb on a free display number, no TCP. Exports its name as
 # VELQUARIN_TEST_DISPLAY and its process id as VELQUARIN_TEST_XVFB_PID; tests pass the display
 # to the processes they start. DISPLAY itself stays unset, so nothing else in the run reaches
-# an X server. Without Xvfb the tests that need a display are skipped.
+# an X server. Without Xvfb the tests that need a display are skipped. -noreset keeps what a
+# client that has left set on the server (the root window colour a screenshot test paints).
 
 velquarin_start_xvfb() {
   local ready pid i
@@ -13,7 +14,7 @@ velquarin_start_xvfb() {
   ready="${TMPDIR:-/tmp}/xvfb-shared.display"
   : >"$ready"
   # -displayfd picks a free display number and writes it once the server accepts clients.
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$ready" >"${TMPDIR:-/tmp}/xvfb-shared.log" 2>&1 &
+  Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x1024x24 3>"$ready" >"${TMPDIR:-/tmp}/xvfb-shared.log" 2>&1 &
   pid=$!
   CLEANUP+=("kill $pid 2>/dev/null; wait $pid 2>/dev/null; rm -f '$ready'")
   for ((i = 0; i < 100; i++)); do
