@@ -568,6 +568,55 @@ declare namespace VelquarinPlatform {
    */
   function keyboardLayout(): { layout: string; variant: string };
 
+  /** A key with modifiers, as events describe them, for system-wide hot keys. */
+  interface HotKeyCombination {
+    keyCode?: number;
+    code?: string;
+    modifiers?: ModifierName[] | number;
+  }
+
+  /**
+   * The user presses a combination anywhere on the desktop (the in-process path beside X11
+   * key grabs); a registered hot key's action runs on the main queue.
+   * @param combination the key and modifiers.
+   * @returns whether one of the process's hot keys fired.
+   * @category Global hot keys
+   */
+  function pressGlobalKey(combination: HotKeyCombination): boolean;
+
+  /**
+   * Combinations other programs hold: registering one of them is refused and recording
+   * reports it as "used-system-wide".
+   * @param combinations the list (empty for none).
+   * @returns nothing.
+   * @category Global hot keys
+   */
+  function setHotKeysTakenElsewhere(combinations: HotKeyCombination[]): void;
+
+  /**
+   * The desktop's own shortcuts, as the system lists them; null when the list cannot be read.
+   * A disabled entry takes nothing.
+   * @param list the entries, each enabled unless `enabled` is false.
+   * @returns nothing.
+   * @category Global hot keys
+   */
+  function setSystemHotKeys(list: (HotKeyCombination & { enabled?: boolean })[] | null): void;
+
+  /**
+   * The process's registered hot keys.
+   * @returns each with its key code, hot-key modifier bits (command 0x100, shift 0x200,
+   * option 0x800, control 0x1000), signature and number.
+   * @category Global hot keys
+   */
+  function registeredHotKeys(): { keyCode: number; modifiers: number; signature: number; id: number }[];
+
+  /**
+   * What serves the hot keys.
+   * @returns "x11" (key grabs on the X display) or "in-process" (pressGlobalKey only).
+   * @category Global hot keys
+   */
+  function hotKeyBackend(): "x11" | "in-process";
+
   /**
    * Hides the application: key and main resign until it is unhidden.
    * @returns nothing.
@@ -1618,6 +1667,13 @@ declare namespace VelquarinPlatform {
    * @category Sounds
    */
   function playingSounds(): string[];
+
+  /**
+   * How many times the process sounded the system beep (the sound theme's "bell").
+   * @returns the count.
+   * @category Sounds
+   */
+  function beepCount(): number;
 
   /**
    * How a script names an object of the application's scripting model: null for the
