@@ -1260,7 +1260,8 @@ declare namespace VelquarinNative {
   function startMonitoringKeyboardShortcuts(defaultsKey: string): void;
 
   /**
-   * Cancels recording and writes the key's earlier value back.
+   * Cancels recording and writes the key's earlier value back; once a shortcut was stored,
+   * nothing is written back (the new shortcut stays) and the key is forgotten.
    * @returns nothing.
    * @category Global shortcuts
    * @posts "ZqKeyboardShortcutMonitorUpdated"

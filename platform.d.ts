@@ -78,6 +78,55 @@ declare namespace VelquarinPlatform {
     main: boolean;
   }
 
+  /** A window's toolbar as {@link toolbar} describes it. */
+  interface ToolbarState {
+    identifier: string;
+    visible: boolean;
+    displayMode: ToolbarDisplayModeName;
+    /** The selected item's identifier. */
+    selected: string | null;
+    showsBaselineSeparator: boolean;
+    allowsExtensionItems: boolean;
+    allowsUserCustomization: boolean;
+    autosavesConfiguration: boolean;
+    /** Whether the customisation palette is open. */
+    paletteRunning: boolean;
+    /** The delegate's identifier lists. */
+    allowed: string[];
+    default: string[];
+    selectable: string[];
+    items: ToolbarItemState[];
+  }
+
+  type ToolbarDisplayModeName = 'default' | 'iconAndLabel' | 'icon' | 'label';
+
+  /** One item of a toolbar; images are PNG bytes. */
+  interface ToolbarItemState {
+    identifier: string;
+    /** "NSToolbarItem", or the standard item's identifier. */
+    className: string;
+    label: string;
+    paletteLabel: string;
+    toolTip: string;
+    enabled: boolean;
+    image: Buffer | null;
+    imageIsTemplate: boolean;
+    minSize: { width: number; height: number };
+    maxSize: { width: number; height: number };
+    /** The push button shown as the item's view. */
+    button: { bezelStyle: number; image: Buffer | null; imageIsTemplate: boolean; enabled: boolean } | null;
+    /** The menu item shown when the toolbar shows labels only. */
+    menuForm: { title: string; action: string; keyEquivalent: string } | null;
+  }
+
+  /** The accessory at the right end of a window's title bar (the add-tab button). */
+  interface AddTabButtonState {
+    hidden: boolean;
+    hovering: boolean;
+    width: number;
+    height: number;
+  }
+
   /** What {@link dragTitleBarIcon} did. */
   interface TitleBarDrag {
     allowed: boolean;
@@ -353,6 +402,102 @@ declare namespace VelquarinPlatform {
   function allowsAutomaticWindowTabbing(): boolean;
 
   /**
+   * A window's toolbar and its items.
+   * @param window the window.
+   * @returns the toolbar, or null when the window has none (or the handle designates none).
+   * @category Toolbars
+   */
+  function toolbar(window: WindowHandle): ToolbarState | null;
+
+  /**
+   * The user clicks a shown toolbar item: "customize" opens the palette, other standard items
+   * do nothing, disabled items ignore it; in label mode the item's menu form is validated first.
+   * @param window the window.
+   * @param item the item's identifier or its index among the shown items.
+   * @returns false when there is no such item.
+   * @category Toolbars
+   */
+  function clickToolbarItem(window: WindowHandle, item: string | number): boolean;
+
+  /**
+   * The user chooses how the toolbar shows its items.
+   * @param window the window.
+   * @param mode icons, labels or both.
+   * @returns false when the window has no toolbar.
+   * @category Toolbars
+   */
+  function setToolbarDisplayMode(window: WindowHandle, mode: ToolbarDisplayModeName): boolean;
+
+  /**
+   * The user's "Customize Toolbar…" command.
+   * @param window the window.
+   * @returns false when the toolbar does not allow customisation or its palette is open.
+   * @category Toolbars
+   */
+  function openToolbarPalette(window: WindowHandle): boolean;
+
+  /**
+   * The user closes the customisation palette.
+   * @param window the window.
+   * @param identifiers the arrangement left, when the user changed it (unknown ones are skipped).
+   * @returns false when no palette was open.
+   * @category Toolbars
+   */
+  function endToolbarPalette(window: WindowHandle, identifiers?: string[]): boolean;
+
+  /**
+   * The add-tab button of a window's title bar.
+   * @param window the window.
+   * @returns its state, or null when the window has none.
+   * @category Toolbars
+   */
+  function addTabButton(window: WindowHandle): AddTabButtonState | null;
+
+  /**
+   * The user clicks the shown add-tab button; on an inactive window the first click only
+   * activates it.
+   * @param window the window.
+   * @returns whether the click reached the button.
+   * @category Toolbars
+   */
+  function clickAddTabButton(window: WindowHandle): boolean;
+
+  /**
+   * The pointer enters or leaves the shown add-tab button.
+   * @param window the window.
+   * @param inside whether the pointer is over the button.
+   * @returns false when no button shows.
+   * @category Toolbars
+   */
+  function hoverAddTabButton(window: WindowHandle, inside: boolean): boolean;
+
+  /**
+   * Draws the add-tab button of a window's title bar as it looks now.
+   * @param window the window.
+   * @param scale pixels per point, from 1 to 4; 1 by default.
+   * @returns PNG bytes, or null when the window has no button.
+   * @category Toolbars
+   */
+  function renderAddTabButton(window: WindowHandle, scale?: number): Buffer | null;
+
+  /**
+   * Draws a window's title bar (title, shown accessories) and its toolbar when shown: template
+   * images tinted to the appearance, disabled items faded, the selected item on a backdrop.
+   * @param window the window.
+   * @param scale pixels per point, from 1 to 4; 1 by default.
+   * @returns PNG bytes, or null when the handle designates no window.
+   * @category Toolbars
+   */
+  function renderWindow(window: WindowHandle, scale?: number): Buffer | null;
+
+  /**
+   * The desktop's periodic check of every window's shown toolbar items.
+   * @returns nothing.
+   * @category Toolbars
+   */
+  function updateWindows(): void;
+
+  /**
    * The user presses a key. The event goes through the application's dispatch: local
    * monitors, the module's routing, then the key window's responders (a web view takes
    * every key) and, for command or control keys nobody took, the main menu.
@@ -422,6 +567,55 @@ declare namespace VelquarinPlatform {
    * @category Keyboard and events
    */
   function keyboardLayout(): { layout: string; variant: string };
+
+  /** A key with modifiers, as events describe them, for system-wide hot keys. */
+  interface HotKeyCombination {
+    keyCode?: number;
+    code?: string;
+    modifiers?: ModifierName[] | number;
+  }
+
+  /**
+   * The user presses a combination anywhere on the desktop (the in-process path beside X11
+   * key grabs); a registered hot key's action runs on the main queue.
+   * @param combination the key and modifiers.
+   * @returns whether one of the process's hot keys fired.
+   * @category Global hot keys
+   */
+  function pressGlobalKey(combination: HotKeyCombination): boolean;
+
+  /**
+   * Combinations other programs hold: registering one of them is refused and recording
+   * reports it as "used-system-wide".
+   * @param combinations the list (empty for none).
+   * @returns nothing.
+   * @category Global hot keys
+   */
+  function setHotKeysTakenElsewhere(combinations: HotKeyCombination[]): void;
+
+  /**
+   * The desktop's own shortcuts, as the system lists them; null when the list cannot be read.
+   * A disabled entry takes nothing.
+   * @param list the entries, each enabled unless `enabled` is false.
+   * @returns nothing.
+   * @category Global hot keys
+   */
+  function setSystemHotKeys(list: (HotKeyCombination & { enabled?: boolean })[] | null): void;
+
+  /**
+   * The process's registered hot keys.
+   * @returns each with its key code, hot-key modifier bits (command 0x100, shift 0x200,
+   * option 0x800, control 0x1000), signature and number.
+   * @category Global hot keys
+   */
+  function registeredHotKeys(): { keyCode: number; modifiers: number; signature: number; id: number }[];
+
+  /**
+   * What serves the hot keys.
+   * @returns "x11" (key grabs on the X display) or "in-process" (pressGlobalKey only).
+   * @category Global hot keys
+   */
+  function hotKeyBackend(): "x11" | "in-process";
 
   /**
    * Hides the application: key and main resign until it is unhidden.
@@ -1473,6 +1667,13 @@ declare namespace VelquarinPlatform {
    * @category Sounds
    */
   function playingSounds(): string[];
+
+  /**
+   * How many times the process sounded the system beep (the sound theme's "bell").
+   * @returns the count.
+   * @category Sounds
+   */
+  function beepCount(): number;
 
   /**
    * How a script names an object of the application's scripting model: null for the

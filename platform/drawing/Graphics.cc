@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <vector>
 
 #include "drawing/SVGDocument.h"
@@ -145,6 +146,48 @@ void Graphics::fillRect(Rect rect, Color color) {
   cairo_rectangle(context, box.x, box.y, box.width, box.height);
   setColor(context, color);
   cairo_fill(context);
+}
+
+void Graphics::clipToRect(Rect rect) {
+  cairo_t* context = state_->context.get();
+  const Box box = flip(rect, size_.height);
+  cairo_rectangle(context, box.x, box.y, box.width, box.height);
+  cairo_clip(context);
+}
+
+void Graphics::fillLinearGradient(Rect rect, Color start, Color end, double angle) {
+  cairo_t* context = state_->context.get();
+  const Box box = flip(rect, size_.height);
+  const double radians = finiteOr(angle, 0) * std::numbers::pi / 180;
+  // Cairo's y runs downwards, so the direction's y is turned over.
+  const double dx = std::cos(radians);
+  const double dy = -std::sin(radians);
+  // Half the gradient's length: the rectangle's corners project onto its ends.
+  const double half = (std::abs(box.width * dx) + std::abs(box.height * dy)) / 2;
+  const double cx = box.x + box.width / 2;
+  const double cy = box.y + box.height / 2;
+  std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)> pattern(
+      cairo_pattern_create_linear(cx - dx * half, cy - dy * half, cx + dx * half, cy + dy * half),
+      cairo_pattern_destroy);
+  cairo_pattern_add_color_stop_rgba(pattern.get(), 0, component(start.red), component(start.green),
+                                    component(start.blue), component(start.alpha));
+  cairo_pattern_add_color_stop_rgba(pattern.get(), 1, component(end.red), component(end.green),
+                                    component(end.blue), component(end.alpha));
+  cairo_rectangle(context, box.x, box.y, box.width, box.height);
+  cairo_set_source(context, pattern.get());
+  cairo_fill(context);
+}
+
+void Graphics::strokePath(std::span<const PathPoint> points, Color color, double width) {
+  if (points.size() < 2) return;
+  cairo_t* context = state_->context.get();
+  cairo_new_path(context);
+  for (const auto& point : points) {
+    cairo_line_to(context, finiteOr(point.x, 0), size_.height - finiteOr(point.y, 0));
+  }
+  cairo_set_line_width(context, std::clamp(finiteOr(width, 1), 0.0, 1000.0));
+  setColor(context, color);
+  cairo_stroke(context);
 }
 
 void Graphics::fillRoundedRect(Rect rect, double radius, Color color) {

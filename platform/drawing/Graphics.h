@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,12 @@ Size measureText(std::string_view text, const Font& font);
 
 enum class TextAlignment { Left, Center };
 
+// A point of a path, in points from the lower-left corner.
+struct PathPoint {
+  double x = 0;
+  double y = 0;
+};
+
 // Vector drawing (shapes, text, images) on an off-screen surface measured in points with its
 // origin at the lower-left corner, `scale` pixels a point; antialiased. The result is an
 // Image like every other picture of the platform.
@@ -44,6 +51,13 @@ class Graphics {
   int pixelsHigh() const;
 
   void fillRect(Rect rect, Color color);
+  // Limits every later drawing to `rect` (within earlier limits).
+  void clipToRect(Rect rect);
+  // Fills `rect` with a linear gradient from `start` to `end` along `angle` degrees,
+  // counter-clockwise from the x axis: 0 runs left to right, 270 top to bottom.
+  void fillLinearGradient(Rect rect, Color start, Color end, double angle);
+  // Strokes the open path through `points` with a line `width` points wide.
+  void strokePath(std::span<const PathPoint> points, Color color, double width);
   void fillRoundedRect(Rect rect, double radius, Color color);
   // The ellipse inscribed in `rect`.
   void fillEllipse(Rect rect, Color color);

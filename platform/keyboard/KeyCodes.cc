@@ -72,6 +72,7 @@ constexpr KeyCode kKeys[] = {
     {61, KEY_RIGHTALT, "AltRight", ""},
     {62, KEY_RIGHTCTRL, "ControlRight", ""},
     {63, KEY_FN, "Fn", "", true},
+    {64, KEY_F17, "F17", "\xef\x9c\x94", true},
     {65, KEY_KPDOT, "NumpadDecimal", "", false, true},
     {67, KEY_KPASTERISK, "NumpadMultiply", "", false, true},
     {69, KEY_KPPLUS, "NumpadAdd", "", false, true},
@@ -79,6 +80,8 @@ constexpr KeyCode kKeys[] = {
     {75, KEY_KPSLASH, "NumpadDivide", "", false, true},
     {76, KEY_KPENTER, "NumpadEnter", "\x03", false, true},
     {78, KEY_KPMINUS, "NumpadSubtract", "", false, true},
+    {79, KEY_F18, "F18", "\xef\x9c\x95", true},
+    {80, KEY_F19, "F19", "\xef\x9c\x96", true},
     {81, KEY_KPEQUAL, "NumpadEqual", "", false, true},
     {82, KEY_KP0, "Numpad0", "0", false, true},
     {83, KEY_KP1, "Numpad1", "1", false, true},
@@ -88,6 +91,7 @@ constexpr KeyCode kKeys[] = {
     {87, KEY_KP5, "Numpad5", "5", false, true},
     {88, KEY_KP6, "Numpad6", "6", false, true},
     {89, KEY_KP7, "Numpad7", "7", false, true},
+    {90, KEY_F20, "F20", "\xef\x9c\x97", true},
     {91, KEY_KP8, "Numpad8", "8", false, true},
     {92, KEY_KP9, "Numpad9", "9", false, true},
     {96, KEY_F5, "F5", "\xef\x9c\x88", true},
@@ -97,8 +101,12 @@ constexpr KeyCode kKeys[] = {
     {100, KEY_F8, "F8", "\xef\x9c\x8b", true},
     {101, KEY_F9, "F9", "\xef\x9c\x8c", true},
     {103, KEY_F11, "F11", "\xef\x9c\x8e", true},
+    {105, KEY_F13, "F13", "\xef\x9c\x90", true},
+    {106, KEY_F16, "F16", "\xef\x9c\x93", true},
+    {107, KEY_F14, "F14", "\xef\x9c\x91", true},
     {109, KEY_F10, "F10", "\xef\x9c\x8d", true},
     {111, KEY_F12, "F12", "\xef\x9c\x8f", true},
+    {113, KEY_F15, "F15", "\xef\x9c\x92", true},
     {114, KEY_INSERT, "Insert", "\xef\x9c\xa7", true},
     {115, KEY_HOME, "Home", "\xef\x9c\xa9", true},
     {116, KEY_PAGEUP, "PageUp", "\xef\x9c\xac", true},
@@ -126,6 +134,13 @@ std::optional<KeyCode> keyCodeForVirtualKey(std::uint16_t virtualKey) {
 std::optional<KeyCode> keyCodeForDomCode(std::string_view domCode) {
   const auto found = std::find_if(std::begin(kKeys), std::end(kKeys),
                                   [&](const KeyCode& key) { return key.domCode == domCode; });
+  if (found == std::end(kKeys)) return std::nullopt;
+  return *found;
+}
+
+std::optional<KeyCode> keyCodeForEvdev(std::uint16_t evdev) {
+  const auto found = std::find_if(std::begin(kKeys), std::end(kKeys),
+                                  [&](const KeyCode& key) { return key.evdev == evdev; });
   if (found == std::end(kKeys)) return std::nullopt;
   return *found;
 }

@@ -22,5 +22,6 @@ struct KeyCode {
 
 std::optional<KeyCode> keyCodeForVirtualKey(std::uint16_t virtualKey);
 std::optional<KeyCode> keyCodeForDomCode(std::string_view domCode);
+std::optional<KeyCode> keyCodeForEvdev(std::uint16_t evdev);
 
 }  // namespace velquarin::platform

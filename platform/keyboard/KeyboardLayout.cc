@@ -113,7 +113,59 @@ std::string typed(xkb_keymap* keymap, std::uint16_t evdev, const std::vector<std
   return std::string(buffer, static_cast<std::size_t>(length));
 }
 
+// Dead keys type nothing alone; shortcuts name them by their spacing accents.
+std::string spacingAccentOf(xkb_keysym_t keysym) {
+  static const std::map<xkb_keysym_t, const char*> accents = {
+      {XKB_KEY_dead_grave, "`"},
+      {XKB_KEY_dead_acute, "\xc2\xb4"},
+      {XKB_KEY_dead_circumflex, "^"},
+      {XKB_KEY_dead_tilde, "~"},
+      {XKB_KEY_dead_macron, "\xc2\xaf"},
+      {XKB_KEY_dead_breve, "\xcb\x98"},
+      {XKB_KEY_dead_abovedot, "\xcb\x99"},
+      {XKB_KEY_dead_diaeresis, "\xc2\xa8"},
+      {XKB_KEY_dead_abovering, "\xcb\x9a"},
+      {XKB_KEY_dead_doubleacute, "\xcb\x9d"},
+      {XKB_KEY_dead_caron, "\xcb\x87"},
+      {XKB_KEY_dead_cedilla, "\xc2\xb8"},
+      {XKB_KEY_dead_ogonek, "\xcb\x9b"},
+  };
+  const auto found = accents.find(keysym);
+  return found == accents.end() ? std::string() : found->second;
+}
+
+// The first level of the first group: what the key types with no modifiers held.
+std::string unmodified(xkb_keymap* keymap, std::uint16_t evdev) {
+  const xkb_keysym_t* keysyms = nullptr;
+  const int count = xkb_keymap_key_get_syms_by_level(keymap, evdev + kEvdevOffset, 0, 0, &keysyms);
+  if (count != 1) return {};
+  if (auto accent = spacingAccentOf(keysyms[0]); !accent.empty()) return accent;
+  char buffer[16] = {};
+  const int length = xkb_keysym_to_utf8(keysyms[0], buffer, sizeof buffer);
+  return length > 1 ? std::string(buffer) : std::string();
+}
+
+bool typesAsciiLetters(xkb_keymap* keymap) {
+  for (const auto key : {KEY_Q, KEY_A, KEY_Z}) {
+    const auto text = unmodified(keymap, static_cast<std::uint16_t>(key));
+    if (text.size() != 1 || text[0] < 'a' || text[0] > 'z') return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::string KeyboardLayout::unmodifiedCharactersFor(std::uint16_t keyCode) {
+  const auto key = keyCodeForVirtualKey(keyCode);
+  if (!key) return {};
+  const auto name = current();
+  auto& shared = layouts();
+  std::lock_guard lock(shared.mutex);
+  auto keymap = keymapFor(shared, name);
+  if (!keymap || !typesAsciiLetters(keymap.get())) keymap = keymapFor(shared, {"us", ""});
+  if (!keymap) return {};
+  return unmodified(keymap.get(), key->evdev);
+}
 
 bool KeyboardLayout::isValidName(const KeyboardLayoutName& name) {
   const auto valid = [](const std::string& text, bool mayBeEmpty) {

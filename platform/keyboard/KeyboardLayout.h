@@ -38,6 +38,11 @@ class KeyboardLayout {
   static std::optional<KeyCharacters> charactersFor(std::uint16_t keyCode,
                                                     std::uint64_t modifierFlags);
 
+  // What the key is called in shortcuts: what it types with no modifiers on the current
+  // layout, or on "us" when that layout's letter keys do not type ASCII letters; a dead key
+  // gives its spacing accent. Empty for an unknown key code or a key that types nothing.
+  static std::string unmodifiedCharactersFor(std::uint16_t keyCode);
+
   static bool isValidName(const KeyboardLayoutName& name);
 };
 

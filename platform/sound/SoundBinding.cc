@@ -1,4 +1,5 @@
 #include "binding/BindingRegistry.h"
+#include "sound/Beep.h"
 #include "sound/Sound.h"
 
 namespace velquarin::binding {
@@ -14,8 +15,14 @@ Napi::Value playingSounds(const Napi::CallbackInfo& info) {
   return array;
 }
 
+// beepCount(): how many times the process beeped.
+Napi::Value beepCount(const Napi::CallbackInfo& info) {
+  return Napi::Number::New(info.Env(), static_cast<double>(platform::sound::beepCount()));
+}
+
 void install(Napi::Env, Napi::Object exports) {
   exportFunction(exports, "playingSounds", playingSounds);
+  exportFunction(exports, "beepCount", beepCount);
 }
 
 const Registrar registrar(install);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "runtime/ClassRegistry.h"
+#include "toolbar/Toolbar.h"
 #include "windows/WindowStyle.h"
 
 namespace velquarin::platform {
@@ -89,6 +90,27 @@ bool Window::allowsAutomaticWindowTabbing() {
 
 void Window::setAllowsAutomaticWindowTabbing(bool allow) {
   gAutomaticTabbing.store(allow);
+}
+
+void Window::setToolbar(std::shared_ptr<Toolbar> toolbar) {
+  toolbar_ = std::move(toolbar);
+  if (toolbar_) toolbar_->attach();
+}
+
+void Window::toggleToolbarShown() {
+  if (toolbar_) toolbar_->setVisible(!toolbar_->isVisible());
+}
+
+void Window::addTitlebarAccessoryViewController(
+    std::shared_ptr<TitlebarAccessoryViewController> accessory) {
+  if (accessory && std::ranges::find(accessories_, accessory) == accessories_.end()) {
+    accessories_.push_back(std::move(accessory));
+  }
+}
+
+void Window::removeTitlebarAccessoryViewController(
+    const TitlebarAccessoryViewController* accessory) {
+  std::erase_if(accessories_, [&](const auto& held) { return held.get() == accessory; });
 }
 
 }  // namespace velquarin::platform

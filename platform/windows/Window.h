@@ -10,6 +10,31 @@
 
 namespace velquarin::platform {
 
+class Graphics;
+class Toolbar;
+
+// A view controller shown in a window's title bar, at its left or right end.
+class TitlebarAccessoryViewController {
+ public:
+  enum class LayoutAttribute { Left, Right };
+  explicit TitlebarAccessoryViewController(LayoutAttribute layout, Size size)
+      : layoutAttribute(layout), size(size) {}
+  virtual ~TitlebarAccessoryViewController() = default;
+  LayoutAttribute layoutAttribute;
+  Size size;
+  bool hidden = false;
+
+  // The user presses the mouse in the accessory; the first click on an inactive window
+  // reaches it only when acceptsFirstMouse says so.
+  virtual void mouseDown() {}
+  virtual bool acceptsFirstMouse() const { return true; }
+  // The pointer enters or leaves the accessory.
+  virtual void setHovering(bool) {}
+  virtual bool isHovering() const { return false; }
+  // Draws the accessory into `bounds` of `graphics`.
+  virtual void draw(Graphics&, Rect, bool /*windowIsMain*/) const {}
+};
+
 // The framework's window classes and the host framework's own, declared when the platform
 // loads: "NSWindow" and "NSPanel" below "NSResponder", "AtomNSWindow" below "NSWindow", and
 // the delegate class "AtomNSWindowDelegate" below "NSObject".
@@ -75,6 +100,20 @@ class Window {
   std::uint64_t attachSheet(std::string className);
   bool detachSheet(std::uint64_t identifier);
 
+  // The window's toolbar; setting one fills in its items. toggleToolbarShown shows a hidden
+  // toolbar and hides a shown one.
+  const std::shared_ptr<Toolbar>& toolbar() const { return toolbar_; }
+  void setToolbar(std::shared_ptr<Toolbar> toolbar);
+  void toggleToolbarShown();
+
+  const std::vector<std::shared_ptr<TitlebarAccessoryViewController>>&
+  titlebarAccessoryViewControllers() const {
+    return accessories_;
+  }
+  void addTitlebarAccessoryViewController(
+      std::shared_ptr<TitlebarAccessoryViewController> accessory);
+  void removeTitlebarAccessoryViewController(const TitlebarAccessoryViewController* accessory);
+
   // Whether the framework groups windows into tabs on its own; off once the module starts.
   static bool allowsAutomaticWindowTabbing();
   static void setAllowsAutomaticWindowTabbing(bool allow);
@@ -89,6 +128,8 @@ class Window {
   std::shared_ptr<View> contentView_;
   std::weak_ptr<View> firstResponder_;
   std::vector<AttachedSheet> sheets_;
+  std::shared_ptr<Toolbar> toolbar_;
+  std::vector<std::shared_ptr<TitlebarAccessoryViewController>> accessories_;
 };
 
 // Declares the window classes above; runs as the platform loads, later calls change nothing.

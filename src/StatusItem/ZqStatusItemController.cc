@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <map>
 #include <mutex>
 
 #include "Extensions/NSColor+ZqExtensions.h"
@@ -11,6 +10,7 @@
 #include "StatusItem/ZqHostFormat.h"
 #include "StatusItem/ZqStatusItemMessageMenuItem.h"
 #include "StatusItem/ZqStatusItemSmallMenuItem.h"
+#include "Utilities/ZqImageNamed.h"
 #include "Utilities/ZqLog.h"
 #include "bundle/Bundle.h"
 #include "defaults/UserDefaults.h"
@@ -18,7 +18,6 @@
 #include "strings/StringTables.h"
 #include "tray/StatusNotifierItem.h"
 
-using velquarin::platform::Bundle;
 using velquarin::platform::Color;
 using velquarin::platform::ControlState;
 using velquarin::platform::Font;
@@ -171,14 +170,8 @@ void ZqStatusItemController::numberOfAccountsChanged(
 }
 
 std::shared_ptr<Image> ZqStatusItemController::iconNamed(const std::string& name) {
-  static std::map<std::string, std::shared_ptr<Image>> loaded;  // by path
-  const auto path = Bundle::main()->pathForResource(name, "png");
-  if (!path) {
-    ZQ_LOG_WARN("No image named %@ in the application bundle", name);
-    return nullptr;
-  }
-  auto& image = loaded[*path];
-  if (!image) image = Image::fromFile(*path);
+  auto image = ZqImageNamed(name);
+  if (!image) ZQ_LOG_WARN("No image named %@ in the application bundle", name);
   return image;
 }
 

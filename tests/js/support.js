@@ -64,9 +64,9 @@ function solidPNG(width, height, [r, g, b] = [128, 128, 128]) {
 }
 
 // Width, height, text chunks and the RGBA of a pixel (x from the left, y from the top) of an
-// 8-bit PNG.
+// 8-bit PNG, given as a file or its bytes.
 function readPNG(file) {
-  const bytes = fs.readFileSync(file);
+  const bytes = Buffer.isBuffer(file) ? file : fs.readFileSync(file);
   const idat = [];
   const text = {};
   let header;
