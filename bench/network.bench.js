@@ -171,6 +171,7 @@ async function main() {
         rps: median(samples.map((s) => s.requests / (s.wallMs / 1000))),
         wall,
         cpu: median(samples.map((s) => s.cpuMs)),
+        cpuPerRequestUs: median(samples.map((s) => (s.cpuMs * 1000) / s.requests)),
         peak: median(samples.map((s) => s.peakMiB)),
       };
       const s = summary[client];
@@ -178,6 +179,15 @@ async function main() {
         `  cpu ${s.cpu.toFixed(0).padStart(6)} ms  peak RSS ${s.peak.toFixed(0).padStart(5)} MiB`);
     }
     const ours = summary.module;
+    if (workload === 'W1') {
+      // The server bounds requests/s on an idle machine; the client's own CPU tells them apart.
+      for (const peer of ['node:http', 'undici']) {
+        const p = summary[peer];
+        console.log(`  client CPU per request: module ${ours.cpuPerRequestUs.toFixed(1)} µs, ${peer} ` +
+          `${p.cpuPerRequestUs.toFixed(1)} µs, ratio ${(ours.cpuPerRequestUs / p.cpuPerRequestUs).toFixed(2)}x` +
+          ` (req/s ${(ours.rps / p.rps).toFixed(2)}x)`);
+      }
+    }
     for (const peer of ['node:http', 'undici']) {
       const p = summary[peer];
       console.log(`  module vs ${peer}: req/s ${(ours.rps / p.rps).toFixed(2)}x, wall ${(ours.wall / p.wall).toFixed(2)}x,` +

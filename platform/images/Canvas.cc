@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "images/ImagePixels.h"
-
 namespace velquarin::platform {
-
-using vips::VImage;
 
 namespace {
 
@@ -22,20 +18,13 @@ long snap(double value) {
   return std::lround(std::clamp(value, -1e9, 1e9));
 }
 
-VImage transparent(int wide, int high) {
-  return VImage::black(wide, high, VImage::option()->set("bands", 4))
-      .cast(VIPS_FORMAT_UCHAR)
-      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-}
-
-VImage withAlpha(const VImage& image) {
-  return image.bands() == 4 ? image : image.bandjoin_const({255});
+double component(double value) {
+  return std::isfinite(value) ? std::clamp(value, 0.0, 1.0) * 255.0 : 0.0;
 }
 
 }  // namespace
 
 Canvas::Canvas(Size size, double scale) : size_(size) {
-  ensureVips();
   if (!std::isfinite(scale) || scale <= 0) scale = 1;
   scaleX_ = scaleY_ = scale;
   wide_ = pixelsFor(size.width, scale);
@@ -46,10 +35,8 @@ Canvas::Canvas(const Image& image)
     : size_(image.size()), wide_(image.pixelsWide()), high_(image.pixelsHigh()) {
   scaleX_ = size_.width > 0 ? wide_ / size_.width : 1;
   scaleY_ = size_.height > 0 ? high_ / size_.height : 1;
-  content_ = std::make_unique<ImagePixels>(image.pixels());
+  content_ = image.pixels();
 }
-
-Canvas::~Canvas() = default;
 
 Canvas::PixelRect Canvas::pixelRect(Rect rect) const {
   const long left = snap(rect.x * scaleX_);
@@ -63,29 +50,27 @@ Canvas::PixelRect Canvas::pixelRect(Rect rect) const {
                    static_cast<int>(height)};
 }
 
-void Canvas::composite(const ImagePixels& overlay, PixelRect at, CompositingOperation operation) {
-  const VipsBlendMode mode =
-      operation == CompositingOperation::SourceAtop ? VIPS_BLEND_MODE_ATOP : VIPS_BLEND_MODE_OVER;
-  VImage base = content_ ? withAlpha(content_->image) : transparent(wide_, high_);
-  VImage result =
-      base.composite2(overlay.image, mode, VImage::option()->set("x", at.x)->set("y", at.y));
-  content_ = std::make_unique<ImagePixels>(ImagePixels{normalizedPixels(result)});
+void Canvas::composite(const ImageBackend& backend, const ImagePixels& overlay, PixelRect at,
+                       CompositingOperation operation) {
+  const SharedPixels base = content_ ? content_ : backend.transparent(wide_, high_);
+  if (!base) return;
+  // A failed combination leaves the surface as it was.
+  if (auto result = backend.composite(*base, overlay, at.x, at.y, operation)) {
+    content_ = std::move(result);
+  }
 }
 
 void Canvas::drawImage(const Image& image, Rect destination) {
   const PixelRect at = pixelRect(destination);
   if (at.x >= wide_ || at.y >= high_ || at.x + at.width <= 0 || at.y + at.height <= 0) return;
-  try {
-    ImagePixels drawn = image.resampled(at.width, at.height);
-    // Covering an untouched surface: the drawing is the result, no blending needed.
-    if (!content_ && at.x == 0 && at.y == 0 && at.width == wide_ && at.height == high_) {
-      content_ = std::make_unique<ImagePixels>(std::move(drawn));
-      return;
-    }
-    composite(drawn, at, CompositingOperation::SourceOver);
-  } catch (const vips::VError&) {
-    vips_error_clear();  // nothing drawn
+  SharedPixels drawn = image.resampled(at.width, at.height);
+  if (!drawn) return;  // nothing drawn
+  // Covering an untouched surface: the drawing is the result, no blending needed.
+  if (!content_ && at.x == 0 && at.y == 0 && at.width == wide_ && at.height == high_) {
+    content_ = std::move(drawn);
+    return;
   }
+  composite(ImageBackend::loaded(), *drawn, at, CompositingOperation::SourceOver);
 }
 
 void Canvas::fill(Rect rect, Color color, CompositingOperation operation) {
@@ -95,25 +80,22 @@ void Canvas::fill(Rect rect, Color color, CompositingOperation operation) {
   const int right = std::min(at.x + at.width, wide_);
   const int bottom = std::min(at.y + at.height, high_);
   if (left >= right || top >= bottom) return;
-  auto component = [](double value) {
-    return std::isfinite(value) ? std::clamp(value, 0.0, 1.0) * 255.0 : 0.0;
-  };
-  try {
-    const VImage paint =
-        VImage::black(right - left, bottom - top)
-            .new_from_image({component(color.red), component(color.green), component(color.blue),
-                             component(color.alpha)})
-            .cast(VIPS_FORMAT_UCHAR)
-            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    composite(ImagePixels{paint}, PixelRect{left, top, right - left, bottom - top}, operation);
-  } catch (const vips::VError&) {
-    vips_error_clear();  // nothing filled
+  const ImageBackend* backend = ImageBackend::get();
+  if (!backend) return;
+  const Color paint{component(color.red), component(color.green), component(color.blue),
+                    component(color.alpha)};
+  if (auto block = backend->solid(right - left, bottom - top, paint)) {
+    composite(*backend, *block, PixelRect{left, top, right - left, bottom - top}, operation);
   }
 }
 
 std::shared_ptr<Image> Canvas::image() const {
-  auto pixels =
-      std::make_shared<ImagePixels>(content_ ? *content_ : ImagePixels{transparent(wide_, high_)});
+  SharedPixels pixels = content_;
+  if (!pixels) {
+    const ImageBackend* backend = ImageBackend::get();
+    if (backend) pixels = backend->transparent(wide_, high_);
+  }
+  if (!pixels) return nullptr;
   return std::make_shared<Image>(std::move(pixels), size_, std::nullopt);
 }
 

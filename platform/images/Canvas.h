@@ -16,7 +16,6 @@ class Canvas {
   Canvas(Size size, double scale);
   // A surface holding the pixels of `image`, at the image's own pixels a point.
   explicit Canvas(const Image& image);
-  ~Canvas();
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
@@ -26,7 +25,8 @@ class Canvas {
   // Draws all of `image` resampled into `destination`, source-over at full opacity.
   void drawImage(const Image& image, Rect destination);
   void fill(Rect rect, Color color, CompositingOperation operation);
-  // What the surface holds now, as an image of the surface's size in points.
+  // What the surface holds now, as an image of the surface's size in points; null only when
+  // the image libraries cannot be loaded.
   std::shared_ptr<Image> image() const;
 
  private:
@@ -34,14 +34,15 @@ class Canvas {
     int x, y, width, height;  // from the top-left, as pixels are stored
   };
   PixelRect pixelRect(Rect rect) const;
-  void composite(const ImagePixels& overlay, PixelRect at, CompositingOperation operation);
+  void composite(const ImageBackend& backend, const ImagePixels& overlay, PixelRect at,
+                 CompositingOperation operation);
 
   Size size_;
   double scaleX_ = 1;
   double scaleY_ = 1;
   int wide_ = 1;
   int high_ = 1;
-  std::unique_ptr<ImagePixels> content_;  // null while nothing has been drawn
+  SharedPixels content_;  // null while nothing has been drawn
 };
 
 }  // namespace velquarin::platform

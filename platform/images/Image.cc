@@ -1,341 +1,68 @@
 #include "images/Image.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
-#include <mutex>
-#include <string_view>
-
-#include "images/ImagePixels.h"
 
 namespace velquarin::platform {
 
-using vips::VError;
-using vips::VImage;
-using vips::VSource;
-
-void ensureVips() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    vips_init("velquarin");
-    vips_cache_set_max(0);
-    // Every decoder is a parser of untrusted bytes: only those of the formats we need run.
-    vips_operation_block_set("VipsForeignLoad", TRUE);
-    for (const char* loader : {"VipsForeignLoadJpeg", "VipsForeignLoadPng", "VipsForeignLoadNsgif",
-                               "VipsForeignLoadGif", "VipsForeignLoadTiff", "VipsForeignLoadWebp",
-                               "VipsForeignLoadHeif", "VipsForeignLoadJp2k"}) {
-      vips_operation_block_set(loader, FALSE);
-    }
-  });
-}
-
-VImage normalizedPixels(VImage image) {
-  if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR) {
-    try {
-      image = image.colourspace(VIPS_INTERPRETATION_sRGB);
-    } catch (const VError&) {
-      vips_error_clear();  // no known colour space: take the values as they are
-    }
-  }
-  if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
-  if (image.bands() == 1) image = image.bandjoin({image, image});
-  if (image.bands() == 2) {
-    const VImage grey = image.extract_band(0);
-    image = grey.bandjoin({grey, grey, image.extract_band(1)});
-  }
-  if (image.bands() > 4) image = image.extract_band(0, VImage::option()->set("n", 4));
-  return image.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-}
-
 namespace {
 
-void fail(ImageLoadError* error, ImageLoadError value) {
-  if (error) *error = value;
-}
-
-// Reads the header, checks the budget, and sets up (lazy) upright sRGB pixels.
-std::shared_ptr<Image> loadFrom(const VSource& source, std::optional<std::string> path,
-                                ImageLoadError* error) {
-  try {
-    VImage image = VImage::new_from_source(source, "");
-    const std::uint64_t pixels =
-        std::uint64_t(std::max(image.width(), 0)) * std::uint64_t(std::max(image.height(), 0));
-    if (pixels == 0) {
-      fail(error, ImageLoadError::Unreadable);
-      return nullptr;
-    }
-    if (pixels > kMaxImagePixels) {
-      fail(error, ImageLoadError::TooManyPixels);
-      return nullptr;
-    }
-    image = normalizedPixels(image.autorot());
-    image.remove(VIPS_META_ORIENTATION);
-    fail(error, ImageLoadError::None);
-    const Size size{double(image.width()), double(image.height())};
-    return std::make_shared<Image>(std::make_shared<ImagePixels>(ImagePixels{image}), size,
-                                   std::move(path));
-  } catch (const VError&) {
-    vips_error_clear();
-    fail(error, ImageLoadError::Unreadable);
-    return nullptr;
-  }
-}
-
-// A source over an open descriptor: the path is never parsed for loader options.
-std::optional<VSource> fileSource(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::optional<VSource> source;
-  try {
-    source = VSource::new_from_descriptor(fd);  // keeps its own duplicate
-  } catch (const VError&) {
-    vips_error_clear();
-  }
-  ::close(fd);
-  return source;
-}
-
-std::vector<std::uint8_t> takeBlob(VipsBlob* blob) {
-  std::vector<std::uint8_t> bytes;
-  if (!blob) return bytes;
-  std::size_t length = 0;
-  const void* data = vips_blob_get(blob, &length);
-  bytes.assign(static_cast<const std::uint8_t*>(data),
-               static_cast<const std::uint8_t*>(data) + length);
-  vips_area_unref(VIPS_AREA(blob));
-  return bytes;
-}
-
-// A JPEG decoded at 1/2, 1/4 or 1/8 of its size (the largest that still leaves at least the
-// target), made upright, then resampled (Lanczos 3) to exactly the target.
-VImage jpegAtSize(const VSource& source, const VImage& upright, int wide, int high) {
-  const double factor = std::min(double(upright.width()) / wide, double(upright.height()) / high);
-  const int shrink = factor >= 8 ? 8 : factor >= 4 ? 4 : factor >= 2 ? 2 : 1;
-  VImage image = VImage::jpegload_source(source, VImage::option()->set("shrink", shrink)).autorot();
-  if (image.width() == wide && image.height() == high) return image;
-  return image.resize(double(wide) / image.width(),
-                      VImage::option()->set("vscale", double(high) / image.height()));
-}
-
-// Adds the premultiplied components of one row to the sums of its blocks; the last block may
-// be narrower. The sums fit 32 bits up to 66051 pixels a block (255 * 255 each).
-template <typename Sum>
-void sumBlockRow(const std::uint8_t* row, int pixels, int blockWide, Sum* sums) {
-  auto add = [](const std::uint8_t* pixel, Sum* sum) {
-    const Sum a = pixel[3];
-    sum[0] += pixel[0] * a;
-    sum[1] += pixel[1] * a;
-    sum[2] += pixel[2] * a;
-    sum[3] += a;
-  };
-  int left = 0;
-  if (blockWide == 2) {  // the usual case (a fit between a quarter and a sixth): kept simple
-    for (; left + 2 <= pixels; left += 2, row += 8, sums += 4) {
-      add(row, sums);
-      add(row + 4, sums);
-    }
-  }
-  for (; left < pixels; left += blockWide, sums += 4) {
-    for (const std::uint8_t* end = row + 4 * std::min(blockWide, pixels - left); row < end;
-         row += 4) {
-      add(row, sums);
-    }
-  }
-}
-
-// Premultiplies and box-averages in one pass over the decoded rows, strip by strip, so the
-// full-size picture is never held in memory. The blocks at the right and bottom edges may be
-// smaller, so every source pixel counts once. The result is 16-bit: premultiplied components
-// and alpha, both scaled by 256 (0 to 65280), which keeps the fractions the average makes.
-template <typename Sum>
-VImage premultipliedBoxShrink(const VImage& straight, int blockWide, int blockHigh) {
-  const int sourceWide = straight.width();
-  const int sourceHigh = straight.height();
-  const int wide = (sourceWide + blockWide - 1) / blockWide;
-  const int high = (sourceHigh + blockHigh - 1) / blockHigh;
-  VipsImage* raw = vips_image_new_memory();
-  vips_image_init_fields(raw, wide, high, 4, VIPS_FORMAT_USHORT, VIPS_CODING_NONE,
-                         VIPS_INTERPRETATION_RGB16, 1.0, 1.0);
-  VImage shrunk(raw);
-  if (vips_image_write_prepare(raw) != 0) throw VError();
-
-  std::vector<Sum> sums(std::size_t(wide) * 4);
-  const vips::VRegion region = vips::VRegion::new_from_image(straight);
-  // Strips of 16 rows from the top, as a sequential loader needs, whatever the block height:
-  // a tall block never asks for its rows all at once.
-  constexpr int kStrip = 16;
-  for (int top = 0; top < sourceHigh; top += kStrip) {
-    const int lines = std::min(kStrip, sourceHigh - top);
-    region.prepare(0, top, sourceWide, lines);
-    for (int y = top; y < top + lines; ++y) {
-      if (y % blockHigh == 0) std::fill(sums.begin(), sums.end(), Sum(0));
-      sumBlockRow(reinterpret_cast<const std::uint8_t*>(region.addr(0, y)), sourceWide, blockWide,
-                  sums.data());
-      if ((y + 1) % blockHigh != 0 && y + 1 != sourceHigh) continue;
-      const int block = y / blockHigh;
-      const int rows = y + 1 - block * blockHigh;
-      auto* out = reinterpret_cast<std::uint16_t*>(VIPS_IMAGE_ADDR(raw, 0, block));
-      // Averages scaled by 256, rounded; a double holds every sum exactly.
-      const double full = 256.0 / (double(blockWide) * rows);
-      for (int x = 0; x < wide; ++x) {
-        const int columns = std::min(blockWide, sourceWide - x * blockWide);
-        const double alphaScale = columns == blockWide ? full : 256.0 / (double(columns) * rows);
-        const double colourScale = alphaScale / 255.0;
-        const Sum* sum = &sums[std::size_t(x) * 4];
-        for (int c = 0; c < 3; ++c) {
-          out[4 * x + c] = std::uint16_t(double(sum[c]) * colourScale + 0.5);
-        }
-        out[4 * x + 3] = std::uint16_t(double(sum[3]) * alphaScale + 0.5);
-      }
-    }
-  }
-  return shrunk;
-}
-
-// Back from premultiplied 16-bit (scaled by 256) to straight 8-bit RGBA.
-VImage unpremultiplied(const VImage& premultiplied) {
-  const int wide = premultiplied.width();
-  const int high = premultiplied.height();
-  VipsImage* raw = vips_image_new_memory();
-  vips_image_init_fields(raw, wide, high, 4, VIPS_FORMAT_UCHAR, VIPS_CODING_NONE,
-                         VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
-  VImage straight(raw);
-  if (vips_image_write_prepare(raw) != 0) throw VError();
-  // Computed strip by strip on this thread: no worker threads to hand the pixels between.
-  const vips::VRegion region = vips::VRegion::new_from_image(premultiplied);
-  constexpr int kStrip = 32;
-  for (int top = 0; top < high; top += kStrip) {
-    const int rows = std::min(kStrip, high - top);
-    region.prepare(0, top, wide, rows);
-    for (int y = top; y < top + rows; ++y) {
-      const auto* in = reinterpret_cast<const std::uint16_t*>(region.addr(0, y));
-      auto* out = reinterpret_cast<std::uint8_t*>(VIPS_IMAGE_ADDR(raw, 0, y));
-      for (int i = 0; i < 4 * wide; i += 4) {
-        const std::uint32_t alpha = in[i + 3];
-        out[i + 3] = std::uint8_t(std::min<std::uint32_t>(255, (alpha + 128) / 256));
-        for (int c = 0; c < 3; ++c) {
-          // Nothing left to show is transparent black.
-          const std::uint32_t value = out[i + 3] ? (in[i + c] * 255u + alpha / 2) / alpha : 0;
-          out[i + c] = std::uint8_t(std::min<std::uint32_t>(255, value));
-        }
-      }
-    }
-  }
-  return straight;
-}
-
-// A picture with straight alpha shrunk to exactly wide x high: whole-block averages of the
-// premultiplied pixels down to at least twice the target, then Lanczos 3 for the rest, as a
-// thumbnailer does, but without a float copy of every pixel. Nullopt when the picture is not
-// 8-bit RGBA upright or the shrink is too small for blocks to pay.
-std::optional<VImage> straightAlphaAtSize(const VSource& source, int wide, int high) {
-  VImage image =
-      VImage::new_from_source(source, "", VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
-  // The header is read again here: a file rewritten meanwhile is not decoded at all.
-  if (std::uint64_t(image.width()) * std::uint64_t(image.height()) > kMaxImagePixels) {
-    throw VError("the picture has more pixels than allowed");
-  }
-  if (image.bands() != 4 || image.format() != VIPS_FORMAT_UCHAR ||
-      image.interpretation() != VIPS_INTERPRETATION_sRGB ||
-      (image.get_typeof(VIPS_META_ORIENTATION) != 0 && image.get_int(VIPS_META_ORIENTATION) > 1)) {
-    return std::nullopt;
-  }
-  const int blockWide = std::max(1, image.width() / (2 * wide));
-  const int blockHigh = std::max(1, image.height() / (2 * high));
-  if (blockWide * blockHigh < 2) return std::nullopt;
-  const bool wideSums = std::uint64_t(blockWide) * std::uint64_t(blockHigh) > 66051;
-  const VImage shrunk = wideSums
-                            ? premultipliedBoxShrink<std::uint64_t>(image, blockWide, blockHigh)
-                            : premultipliedBoxShrink<std::uint32_t>(image, blockWide, blockHigh);
-  // As the thumbnailer does: an edge block counts as a whole one, off by under a pixel.
-  VImage reduced = shrunk;
-  if (shrunk.width() != wide || shrunk.height() != high) {
-    reduced = shrunk.reduce(double(shrunk.width()) / wide, double(shrunk.height()) / high,
-                            VImage::option()->set("kernel", VIPS_KERNEL_LANCZOS3));
-  }
-  if (reduced.width() != wide || reduced.height() != high) return std::nullopt;
-  return unpremultiplied(reduced);
-}
-
-int qualityOf(double factor) {
-  return std::clamp(static_cast<int>(std::lround(factor * 100)), 1, 100);
+std::shared_ptr<Image> fromLoaded(ImageBackend::Loaded loaded, std::optional<std::string> path,
+                                  ImageLoadError* error) {
+  if (!loaded.pixels && loaded.error == ImageLoadError::None)
+    loaded.error = ImageLoadError::Unreadable;
+  if (error) *error = loaded.error;
+  if (!loaded.pixels) return nullptr;
+  const ImageBackend& backend = ImageBackend::loaded();
+  const Size size{double(backend.pixelsWide(*loaded.pixels)),
+                  double(backend.pixelsHigh(*loaded.pixels))};
+  return std::make_shared<Image>(std::move(loaded.pixels), size, std::move(path));
 }
 
 }  // namespace
 
-Image::Image(std::shared_ptr<const ImagePixels> pixels, Size size, std::optional<std::string> path)
+Image::Image(SharedPixels pixels, Size size, std::optional<std::string> path)
     : pixels_(std::move(pixels)), size_(size), path_(std::move(path)) {}
 
 std::shared_ptr<Image> Image::fromFile(const std::string& path, ImageLoadError* error) {
-  ensureVips();
   std::error_code ignored;
-  if (!std::filesystem::is_regular_file(path, ignored)) {
-    fail(error, ImageLoadError::Unreadable);
-    return nullptr;
+  const ImageBackend* backend = ImageBackend::get();
+  if (!backend || !std::filesystem::is_regular_file(path, ignored)) {
+    return fromLoaded({}, std::nullopt, error);
   }
-  auto source = fileSource(path);
-  if (!source) {
-    fail(error, ImageLoadError::Unreadable);
-    return nullptr;
-  }
-  return loadFrom(*source, path, error);
+  return fromLoaded(backend->loadFile(path), path, error);
 }
 
 std::shared_ptr<Image> Image::fromData(std::span<const std::uint8_t> data, ImageLoadError* error) {
-  ensureVips();
-  if (data.empty()) {
-    fail(error, ImageLoadError::Unreadable);
-    return nullptr;
-  }
-  VipsBlob* blob = vips_blob_copy(data.data(), data.size());
-  try {
-    VSource source = VSource::new_from_blob(blob);
-    vips_area_unref(VIPS_AREA(blob));
-    return loadFrom(source, std::nullopt, error);
-  } catch (const VError&) {
-    vips_error_clear();
-    vips_area_unref(VIPS_AREA(blob));
-    fail(error, ImageLoadError::Unreadable);
-    return nullptr;
-  }
+  const ImageBackend* backend = data.empty() ? nullptr : ImageBackend::get();
+  return fromLoaded(backend ? backend->loadData(data) : ImageBackend::Loaded{}, std::nullopt,
+                    error);
 }
 
 std::shared_ptr<Image> Image::fromRGBA(int pixelsWide, int pixelsHigh,
                                        std::span<const std::uint8_t> rgba,
                                        std::optional<Size> size) {
-  ensureVips();
   if (pixelsWide < 1 || pixelsHigh < 1 ||
       rgba.size() != std::size_t(pixelsWide) * std::size_t(pixelsHigh) * 4) {
     return nullptr;
   }
-  try {
-    VipsImage* copy = vips_image_new_from_memory_copy(rgba.data(), rgba.size(), pixelsWide,
-                                                      pixelsHigh, 4, VIPS_FORMAT_UCHAR);
-    if (!copy) throw VError();
-    VImage image =
-        VImage(copy).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    return std::make_shared<Image>(std::make_shared<ImagePixels>(ImagePixels{image}),
-                                   size.value_or(Size{double(pixelsWide), double(pixelsHigh)}),
-                                   std::nullopt);
-  } catch (const VError&) {
-    vips_error_clear();
-    return nullptr;
-  }
+  const ImageBackend* backend = ImageBackend::get();
+  auto pixels = backend ? backend->fromRGBA(pixelsWide, pixelsHigh, rgba) : nullptr;
+  if (!pixels) return nullptr;
+  return std::make_shared<Image>(
+      std::move(pixels), size.value_or(Size{double(pixelsWide), double(pixelsHigh)}), std::nullopt);
 }
 
 int Image::pixelsWide() const {
-  return pixels_->image.width();
+  return ImageBackend::loaded().pixelsWide(*pixels_);
 }
 
 int Image::pixelsHigh() const {
-  return pixels_->image.height();
+  return ImageBackend::loaded().pixelsHigh(*pixels_);
 }
 
 bool Image::hasAlpha() const {
-  return pixels_->image.bands() == 4;
+  return ImageBackend::loaded().hasAlpha(*pixels_);
 }
 
 std::shared_ptr<Image> Image::withSize(Size size) const {
@@ -343,106 +70,16 @@ std::shared_ptr<Image> Image::withSize(Size size) const {
 }
 
 std::vector<std::uint8_t> Image::rgbaPixels() const {
-  try {
-    VImage image = pixels_->image;
-    if (image.bands() == 3) image = image.bandjoin_const({255});
-    std::size_t length = 0;
-    void* memory = image.write_to_memory(&length);
-    std::vector<std::uint8_t> bytes(static_cast<std::uint8_t*>(memory),
-                                    static_cast<std::uint8_t*>(memory) + length);
-    g_free(memory);
-    return bytes;
-  } catch (const VError&) {
-    vips_error_clear();
-    return {};
-  }
+  return ImageBackend::loaded().rgbaPixels(*pixels_);
 }
 
-ImagePixels Image::resampled(int wide, int high) const {
-  wide = std::max(wide, 1);
-  high = std::max(high, 1);
-  const VImage& image = pixels_->image;
-  if (wide == image.width() && high == image.height()) return *pixels_;
-  // The file again when shrinking: JPEG, WebP and HEIF can decode at a fraction of their size.
-  if (path_ && wide <= image.width() && high <= image.height()) {
-    try {
-      if (auto source = fileSource(*path_)) {
-        const VImage header = VImage::new_from_source(*source, "");
-        // Only the file we measured: a changed file is not decoded behind the budget check.
-        if (std::uint64_t(header.width()) * std::uint64_t(header.height()) ==
-            std::uint64_t(image.width()) * std::uint64_t(image.height())) {
-          const char* found = vips_foreign_find_load_source(source->get_source());
-          const std::string_view loader = found ? found : "";
-          std::optional<VImage> shrunk;
-          if (loader == "VipsForeignLoadJpegSource") {
-            shrunk = jpegAtSize(*source, image, wide, high);
-          } else if (loader == "VipsForeignLoadPngSource" && image.bands() == 4) {
-            shrunk = straightAlphaAtSize(*source, wide, high);
-          }
-          VImage out =
-              shrunk ? *shrunk
-                     : VImage::thumbnail_source(
-                           *source, wide,
-                           VImage::option()->set("height", high)->set("size", VIPS_SIZE_FORCE));
-          if (out.width() == wide && out.height() == high) {
-            out = normalizedPixels(out);
-            out.remove(VIPS_META_ORIENTATION);
-            return ImagePixels{out};
-          }
-        }
-      }
-    } catch (const VError&) {
-      vips_error_clear();
-    }
-  }
-  VImage out = image.thumbnail_image(
-      wide, VImage::option()->set("height", high)->set("size", VIPS_SIZE_FORCE));
-  return ImagePixels{normalizedPixels(out)};
+SharedPixels Image::resampled(int wide, int high) const {
+  return ImageBackend::loaded().resampled(pixels_, path_, std::max(wide, 1), std::max(high, 1));
 }
 
 std::optional<std::vector<std::uint8_t>> Image::representation(
     BitmapFileType type, std::optional<double> compressionFactor) const {
-  try {
-    const VImage& image = pixels_->image;
-    switch (type) {
-      case BitmapFileType::PNG:
-        return takeBlob(image.pngsave_buffer(VImage::option()->set("strip", true)));
-      case BitmapFileType::JPEG: {
-        // JPEG has no alpha: transparent areas become white. Chroma 4:2:0 at every quality.
-        const VImage opaque =
-            image.bands() == 4
-                ? image.flatten(VImage::option()->set("background", std::vector<double>{255}))
-                : image;
-        return takeBlob(
-            opaque.cast(VIPS_FORMAT_UCHAR)
-                .jpegsave_buffer(VImage::option()
-                                     ->set("Q", qualityOf(compressionFactor.value_or(0.9)))
-                                     ->set("subsample_mode", VIPS_FOREIGN_SUBSAMPLE_ON)
-                                     ->set("optimize_coding", true)
-                                     ->set("interlace", false)
-                                     ->set("strip", true)));
-      }
-      case BitmapFileType::GIF:
-        return takeBlob(image.gifsave_buffer(VImage::option()->set("strip", true)));
-      case BitmapFileType::TIFF:
-        return takeBlob(image.tiffsave_buffer(VImage::option()->set("strip", true)));
-      case BitmapFileType::JPEG2000: {
-        auto options = VImage::option()->set("strip", true);
-        if (compressionFactor && *compressionFactor < 1) {
-          options->set("Q", qualityOf(*compressionFactor));
-        } else {
-          options->set("lossless", true);
-        }
-        return takeBlob(image.jp2ksave_buffer(options));
-      }
-      case BitmapFileType::BMP:
-        return takeBlob(
-            image.magicksave_buffer(VImage::option()->set("format", "bmp")->set("strip", true)));
-    }
-  } catch (const VError&) {
-    vips_error_clear();
-  }
-  return std::nullopt;
+  return ImageBackend::loaded().encoded(*pixels_, type, compressionFactor);
 }
 
 }  // namespace velquarin::platform

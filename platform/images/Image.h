@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "images/ImageBackend.h"
 #include "images/ImageTypes.h"
 
 namespace velquarin::platform {
 
-struct ImagePixels;
-
 // An immutable picture: its size in points and its pixels (8-bit sRGB, with or without an
 // alpha channel, upright: an EXIF orientation is applied when loading and not kept).
 // Decoding is lazy; loading reads only the header and refuses formats other than JPEG,
-// PNG, GIF, TIFF, WebP, HEIF and JPEG 2000, and anything over kMaxImagePixels.
+// PNG, GIF, TIFF, WebP, HEIF and JPEG 2000, and anything over kMaxImagePixels. Every way of
+// making one fails (null) when the image libraries cannot be loaded.
 class Image {
  public:
   static std::shared_ptr<Image> fromFile(const std::string& path, ImageLoadError* error = nullptr);
@@ -44,13 +44,13 @@ class Image {
 
   // For the drawing code: the decoded pixels, and the pixels resampled to exactly the given
   // size (high quality; a file is decoded at a reduced size where its format allows).
-  const ImagePixels& pixels() const { return *pixels_; }
-  ImagePixels resampled(int pixelsWide, int pixelsHigh) const;
+  const SharedPixels& pixels() const { return pixels_; }
+  SharedPixels resampled(int pixelsWide, int pixelsHigh) const;
 
-  Image(std::shared_ptr<const ImagePixels> pixels, Size size, std::optional<std::string> path);
+  Image(SharedPixels pixels, Size size, std::optional<std::string> path);
 
  private:
-  std::shared_ptr<const ImagePixels> pixels_;
+  SharedPixels pixels_;  // never null
   Size size_;
   std::optional<std::string> path_;  // where the pixels came from, for reduced decoding
 };

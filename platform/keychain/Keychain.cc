@@ -49,4 +49,12 @@ void setCallTimeout(double seconds) {
   if (std::isfinite(seconds) && seconds > 0) timeoutSeconds.store(seconds);
 }
 
+WriteResult Store::write(const std::string& service, const std::string& account,
+                         const std::string& secret) {
+  const Lookup found = find(service, account, false);
+  if (found.status == kItemNotFound) return {add(service, account, secret), WriteStep::Add};
+  if (found.status != kSuccess) return {found.status, WriteStep::Find};
+  return {modify(*found.item, secret), WriteStep::Modify};
+}
+
 }  // namespace velquarin::platform::keychain

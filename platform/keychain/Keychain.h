@@ -61,6 +61,13 @@ struct Lookup {
   std::string secret;
 };
 
+// What one write did: the step it ended on, with that step's status.
+enum class WriteStep { Find, Add, Modify };
+struct WriteResult {
+  Status status = kSuccess;
+  WriteStep step = WriteStep::Find;
+};
+
 class Store {
  public:
   virtual ~Store() = default;
@@ -75,6 +82,11 @@ class Store {
   // Replaces the secret of an item; its attributes stay.
   virtual Status modify(const Item& item, const std::string& secret) = 0;
   virtual Status remove(const Item& item) = 0;
+  // Sets the secret of the item of (service, account), adding one when there is none. The
+  // item found is the one that changes, so an account keeps one item. By default a find,
+  // then an add or a modify.
+  virtual WriteResult write(const std::string& service, const std::string& account,
+                            const std::string& secret);
   // The item's account attribute.
   virtual Status account(const Item& item, std::string& account) = 0;
   // The account attributes of every item of the service.

@@ -107,8 +107,9 @@ using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
 
 // What one call on the worker hands back.
 struct Reply {
-  explicit Reply(Status status) : status(status) {}
+  explicit Reply(Status status, WriteStep step = WriteStep::Find) : status(status), step(step) {}
   Status status;
+  WriteStep step;
   std::shared_ptr<const Item> item;
   std::string text;
   std::vector<std::string> texts;
@@ -276,16 +277,20 @@ class SecretServiceStore final : public Store {
     if (!object) return kInvalidItemRef;
     if (secret.size() > kMaxSecretBytes) return kDataTooLarge;
     return call([object, secret](Connection&, GCancellable* cancellable) {
-             SecretValuePtr value = secretValue(secret);
-             GVariant* encoded = secret_service_encode_dbus_secret(object->service(), value.get());
-             if (!encoded) return Reply{kInternalError};
-             GErrorOut error;
-             GVariantPtr reply =
-                 callMethod(object->service(), object->path().c_str(), kItemInterface, "SetSecret",
-                            g_variant_new_tuple(&encoded, 1), "()", cancellable, error);
-             return Reply{reply ? kSuccess : statusForError(error.get())};
+             return Reply{setSecret(object->service(), object->path(), secret, cancellable)};
            })
         .status;
+  }
+
+  WriteResult write(const std::string& service, const std::string& account,
+                    const std::string& secret) override {
+    if (tooLarge(service) || tooLarge(account) || secret.size() > kMaxSecretBytes) {
+      return {kDataTooLarge, WriteStep::Find};
+    }
+    const Reply reply = call([=](Connection& connection, GCancellable* cancellable) {
+      return writeItem(connection, cancellable, service, account, secret);
+    });
+    return {reply.status, reply.step};
   }
 
   Status remove(const Item& item) override {
@@ -428,6 +433,41 @@ class SecretServiceStore final : public Store {
     found.item = std::make_shared<SecretServiceItem>(std::move(chosen),
                                                      GObjectRef<SecretService>::retain(secrets));
     return found;
+  }
+
+  static Status setSecret(SecretService* secrets, const std::string& path,
+                          const std::string& secret, GCancellable* cancellable) {
+    SecretValuePtr value = secretValue(secret);
+    GVariant* encoded = secret_service_encode_dbus_secret(secrets, value.get());
+    if (!encoded) return kInternalError;
+    GErrorOut error;
+    GVariantPtr reply = callMethod(secrets, path.c_str(), kItemInterface, "SetSecret",
+                                   g_variant_new_tuple(&encoded, 1), "()", cancellable, error);
+    return reply ? kSuccess : statusForError(error.get());
+  }
+
+  // One round trip when this connection has seen the account's item: its secret is set by
+  // path. Otherwise, or when that item is gone or locked, a search decides between changing
+  // the item found and adding one.
+  static Reply writeItem(Connection& connection, GCancellable* cancellable,
+                         const std::string& service, const std::string& account,
+                         const std::string& secret) {
+    if (const std::string* known = connection.knownPath(service, account)) {
+      const Status status = setSecret(connection.service(), *known, secret, cancellable);
+      if (status == kSuccess || status == kTimedOut || status == kNotAvailable) {
+        return Reply{status, WriteStep::Modify};
+      }
+      connection.forget(service, account);
+    }
+    Reply found = findItem(connection, cancellable, service, account, false);
+    if (found.status == kItemNotFound) {
+      return Reply{addItem(connection, cancellable, service, account, secret).status,
+                   WriteStep::Add};
+    }
+    if (found.status != kSuccess) return found;
+    const auto& item = static_cast<const SecretServiceItem&>(*found.item);
+    return Reply{setSecret(connection.service(), item.path(), secret, cancellable),
+                 WriteStep::Modify};
   }
 
   static Reply addItem(Connection& connection, GCancellable* cancellable,

@@ -62,9 +62,8 @@ nlohmann::json ZqKeychain::passwordForAccount(const std::string& account) {
 nlohmann::json ZqKeychain::setPassword(const std::optional<std::string>& password,
                                        const std::string& account) {
   nlohmann::json result = {{"ok?", true}};
-  const keychain::Lookup found = store_.find(service_, account, false);
-
   if (!password) {
+    const keychain::Lookup found = store_.find(service_, account, false);
     if (found.status != keychain::kSuccess) {
       ZQ_LOG_ERROR("Could not find keychain item in order to delete it. (account=%@, error=%d)",
                    account, found.status);
@@ -80,29 +79,32 @@ nlohmann::json ZqKeychain::setPassword(const std::optional<std::string>& passwor
   }
 
   const std::size_t passwordLength = ZqCharacterCount(*password);
-  if (found.status == keychain::kItemNotFound) {
-    const keychain::Status status = store_.add(service_, account, *password);
-    if (status != keychain::kSuccess) {
-      ZQ_LOG_WARN("Could not add password to keychain. (account=%@, passwordLength=%lu, error=%d)",
-                  account, passwordLength, status);
-      return failure(status);
-    }
-    ZQ_LOG_INFO("Added password to keychain. (account=%@, passwordLength=%lu)", account,
-                passwordLength);
-  } else if (found.status != keychain::kSuccess) {
-    ZQ_LOG_WARN("Could not find keychain item. (account=%@, error=%d)", account, found.status);
-    return failure(found.status);
-  } else {
-    const keychain::Status status = store_.modify(*found.item, *password);
-    if (status != keychain::kSuccess) {
-      ZQ_LOG_WARN("Could not modify keychain item. (account=%@, passwordLength=%lu, error=%d)",
-                  account, passwordLength, status);
-      return failure(status);
-    }
-    ZQ_LOG_INFO("Modified password in keychain. (account=%@, passwordLength=%lu)", account,
-                passwordLength);
+  const keychain::WriteResult written = store_.write(service_, account, *password);
+  switch (written.step) {
+    case keychain::WriteStep::Find:
+      ZQ_LOG_WARN("Could not find keychain item. (account=%@, error=%d)", account, written.status);
+      break;
+    case keychain::WriteStep::Add:
+      if (written.status != keychain::kSuccess) {
+        ZQ_LOG_WARN(
+            "Could not add password to keychain. (account=%@, passwordLength=%lu, error=%d)",
+            account, passwordLength, written.status);
+      } else {
+        ZQ_LOG_INFO("Added password to keychain. (account=%@, passwordLength=%lu)", account,
+                    passwordLength);
+      }
+      break;
+    case keychain::WriteStep::Modify:
+      if (written.status != keychain::kSuccess) {
+        ZQ_LOG_WARN("Could not modify keychain item. (account=%@, passwordLength=%lu, error=%d)",
+                    account, passwordLength, written.status);
+      } else {
+        ZQ_LOG_INFO("Modified password in keychain. (account=%@, passwordLength=%lu)", account,
+                    passwordLength);
+      }
+      break;
   }
-  return result;
+  return written.status == keychain::kSuccess ? result : failure(written.status);
 }
 
 std::optional<std::set<std::string>> ZqKeychain::allAccounts() {

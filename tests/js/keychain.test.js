@@ -136,6 +136,10 @@ test('what other programs change, remove or add again is seen at the next read',
   assert.deepEqual(parse(native.setPasswordForAccount('ours again', name)), { 'ok?': true });
   assert.equal(itemCount(SERVICE, name), 1);
   assert.equal(lookupWithSecretTool(SERVICE, name).toString(), 'ours again');
+  // A write right after another program removed the item adds a new one.
+  assert.equal(secretTool(['clear', 'service', SERVICE, 'account', name]).status, 0);
+  assert.deepEqual(parse(native.setPasswordForAccount('after removal', name)), { 'ok?': true });
+  assert.equal(lookupWithSecretTool(SERVICE, name).toString(), 'after removal');
   assert.equal(secretTool(['clear', 'service', SERVICE, 'account', name]).status, 0);
   assert.deepEqual(parse(native.getPasswordForAccount(name)), { 'ok?': true, password: null });
   storeWithSecretTool(SERVICE, name, 'added again');

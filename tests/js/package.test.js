@@ -7,7 +7,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
-const { buildDir, runChild } = require('./support');
+const { buildDir, runChild, solidPNG } = require('./support');
 
 const root = path.resolve(__dirname, '..', '..');
 const work = fs.mkdtempSync(path.join(process.env.TMPDIR || os.tmpdir(), 'package-js-'));
@@ -22,8 +22,11 @@ function run(program, args, cwd, env = {}) {
 }
 const npm = (args, cwd, env) => run('npm', [...args, '--no-audit', '--no-fund'], cwd, env);
 
-// The two entries and a few exports, from the application's folder.
+// The two entries and a few exports, from the application's folder; one image call opens the
+// image library from the prebuilt folder.
 async function useInApp() {
+  const picture = path.join(work, 'grey.png');
+  fs.writeFileSync(picture, solidPNG(20, 20));
   const { code, stdout, stderr } = await runChild(`
     const http = require('node:http');
     const load = require('node:module').createRequire(${JSON.stringify(app + '/')});
@@ -33,7 +36,8 @@ async function useInApp() {
       const request = native.createRequest('http://127.0.0.1:' + server.address().port + '/x');
       request.on('end', (done) => {
         console.log(JSON.stringify({ bundle: native.getBundlePath(), release: native.getReleaseString(),
-          body: Buffer.from(done.buffer).toString(), observe: typeof platform.observe }));
+          body: Buffer.from(done.buffer).toString(), observe: typeof platform.observe,
+          scaled: typeof native.scaleImage(${JSON.stringify(picture)}, 'PNG', 8, 8) }));
         server.close();
       });
       request.on('error', (text) => { console.log(text); server.close(); });
@@ -62,6 +66,7 @@ test('the packed package installs offline into a new project and works from its 
     const [{ filename, files }] = JSON.parse(npm(['pack', packageSource(), '--json', '--pack-destination', work], root));
     const names = files.map((file) => file.path);
     for (const name of ['VelquarinNative.node', 'VelquarinPlatform.node', 'libvelquarin-platform.so',
+      'libvelquarin-images.so',
       'velquarin-relaunch', 'velquarin-thumbnailer', 'Velquarin.bundle/Info.plist']) {
       assert.ok(names.includes(`prebuilds/linux-x64/${name}`), name);
     }
@@ -81,6 +86,7 @@ test('the packed package installs offline into a new project and works from its 
     assert.match(used.release, /^\d+(\.\d+)* \(\d+\)$/);
     assert.equal(used.body, 'hello /x');
     assert.equal(used.observe, 'function');
+    assert.equal(used.scaled, 'string');
   });
 
 test('without the prebuilt folder the install script builds from source', {

@@ -1,0 +1,55 @@
+'use strict';
+// The image libraries are opened on the first image call: requiring the module maps none of
+// them, nor the OpenSSL build of libcurl and the libssl they bring along.
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { buildDir, runChild, solidPNG, readPNG } = require('./support');
+
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'lazy-images-'));
+const picture = path.join(scratch, 'grey.png');
+fs.writeFileSync(picture, solidPNG(40, 20));
+
+// The shared libraries mapped before require, after it, and after one scaleImage call.
+const probe = (addonDir) => `
+  const fs = require('node:fs');
+  const path = require('node:path');
+  const mapped = () => [...new Set(fs.readFileSync('/proc/self/maps', 'utf8').split('\\n')
+    .map((line) => line.split(/\\s+/)[5]).filter((file) => file && file.includes('.so'))
+    .map((file) => path.basename(file)))];
+  const before = mapped();
+  const native = require(${JSON.stringify(path.join(addonDir, 'VelquarinNative.node'))});
+  const atStart = mapped().filter((name) => !before.includes(name));
+  const scaled = native.scaleImage(${JSON.stringify(picture)}, 'PNG', 10, 10);
+  console.log(JSON.stringify({ atStart, afterImage: mapped(), scaled }));`;
+
+async function run(addonDir) {
+  const { code, stdout, stderr } = await runChild(probe(addonDir), { timeoutMs: 60000 });
+  assert.equal(code, 0, stderr);
+  return { ...JSON.parse(stdout.trim().split('\n').at(-1)), stderr };
+}
+
+// libcrypto is left out: the GnuTLS libcurl still brings it through Debian's libssh2.
+const heavy = /^(libvips|libvelquarin-images|libcurl\.so|libssl\.so)/;
+
+test('require maps no image library nor OpenSSL; the first image call opens them', async () => {
+  const { atStart, afterImage, scaled } = await run(buildDir);
+  assert.ok(atStart.includes('libvelquarin-platform.so'), atStart.join(' '));
+  assert.deepEqual(atStart.filter((name) => heavy.test(name)), []);
+  assert.ok(afterImage.some((name) => name.startsWith('libvips.so')), afterImage.join(' '));
+  const { width, height } = readPNG(scaled);
+  assert.deepEqual([width, height], [10, 5]);
+});
+
+test('without the image library, image calls fail with a logged reason', async () => {
+  const partial = fs.mkdtempSync(path.join(scratch, 'addon-'));
+  for (const name of ['VelquarinNative.node', 'libvelquarin-platform.so']) {
+    fs.copyFileSync(path.join(buildDir, name), path.join(partial, name));
+  }
+  const { scaled, afterImage, stderr } = await run(partial);
+  assert.equal(scaled, null);
+  assert.deepEqual(afterImage.filter((name) => heavy.test(name)), []);
+  assert.match(stderr, /Images are unavailable: cannot load \S+libvelquarin-images\.so/);
+});
