@@ -135,34 +135,11 @@ std::vector<std::uint8_t> archiveColor(const Color& color) {
   if (color.alpha != 1) rgb += ' ' + component(color.alpha);
   rgb.push_back('\0');
 
-  const PlistPtr root(plist_new_dict());
-  plist_dict_set_item(root.get(), "$version", plist_new_uint(100000));
-  plist_dict_set_item(root.get(), "$archiver", plist_new_string("NSKeyedArchiver"));
-  plist_t top = plist_new_dict();
-  plist_dict_set_item(top, "root", plist_new_uid(1));
-  plist_dict_set_item(root.get(), "$top", top);
-  plist_t objects = plist_new_array();
-  plist_array_append_item(objects, plist_new_string("$null"));
   plist_t object = plist_new_dict();
   plist_dict_set_item(object, "NSColorSpace", plist_new_uint(kCalibratedRGB));
   plist_dict_set_item(object, "NSRGB", plist_new_data(rgb.data(), rgb.size()));
   plist_dict_set_item(object, "$class", plist_new_uid(2));
-  plist_array_append_item(objects, object);
-  plist_t kind = plist_new_dict();
-  plist_dict_set_item(kind, "$classname", plist_new_string("NSColor"));
-  plist_t classes = plist_new_array();
-  plist_array_append_item(classes, plist_new_string("NSColor"));
-  plist_array_append_item(classes, plist_new_string("NSObject"));
-  plist_dict_set_item(kind, "$classes", classes);
-  plist_array_append_item(objects, kind);
-  plist_dict_set_item(root.get(), "$objects", objects);
-
-  char* bytes = nullptr;
-  std::uint32_t length = 0;
-  plist_to_bin(root.get(), &bytes, &length);
-  const std::unique_ptr<char, decltype(&plist_to_bin_free)> owned(bytes, &plist_to_bin_free);
-  if (!bytes) return {};
-  return std::vector<std::uint8_t>(bytes, bytes + length);
+  return keyedArchive(object, "NSColor");
 }
 
 }  // namespace velquarin::platform::objectgraph

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <plist/plist.h>
 
@@ -17,5 +18,10 @@ std::optional<std::string> plistString(plist_t node);
 
 // The entry of `$objects` a UID names; null when the UID is missing or out of range.
 plist_t archivedObject(plist_t objects, std::optional<std::uint64_t> uid);
+
+// The binary keyed archive whose root is `object` (taken over; its members and "$class" =
+// UID 2 set by the caller), of class `className`, a kind of NSObject. Empty when it cannot
+// be written.
+std::vector<std::uint8_t> keyedArchive(plist_t object, const char* className);
 
 }  // namespace velquarin::platform
