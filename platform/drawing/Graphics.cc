@@ -2,7 +2,6 @@
 
 #include <cairo.h>
 #include <glib.h>
-#include <librsvg/rsvg.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "drawing/SVGDocument.h"
+#include "drawing/SVGLibrary.h"
 
 namespace velquarin::platform {
 
@@ -281,7 +281,8 @@ void Graphics::drawSVG(const SVGDocument& document, Rect rect) {
   cairo_save(context);
   GError* error = nullptr;
   // A document that fails half-way leaves what it drew; there is nothing better to show.
-  rsvg_handle_render_document(document.handle(), context, &viewport, &error);
+  // The library is open: only it makes documents.
+  SVGLibrary::get()->render_document(document.handle(), context, &viewport, &error);
   g_clear_error(&error);
   cairo_restore(context);
 }

@@ -1,6 +1,6 @@
 'use strict';
-// The image libraries are opened on the first image call: requiring the module maps none of
-// them, nor the OpenSSL build of libcurl and the libssl they bring along.
+// Libraries start-up does not need are opened on first use: requiring the module maps no image,
+// HTTP, TLS, printing or SVG library; the first image call opens the image one alone.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -31,14 +31,15 @@ async function run(addonDir) {
   return { ...JSON.parse(stdout.trim().split('\n').at(-1)), stderr };
 }
 
-// libcrypto is left out: the GnuTLS libcurl still brings it through Debian's libssh2.
-const heavy = /^(libvips|libvelquarin-images|libcurl\.so|libssl\.so)/;
+const heavy = new RegExp('^(libvips|libcurl|libssl|libcrypto|libgnutls|libcups|librsvg|libkrb5|' +
+  'libvelquarin-(images|curl|printing|svg))');
 
 test('require maps no image library nor OpenSSL; the first image call opens them', async () => {
   const { atStart, afterImage, scaled } = await run(buildDir);
   assert.ok(atStart.includes('libvelquarin-platform.so'), atStart.join(' '));
   assert.deepEqual(atStart.filter((name) => heavy.test(name)), []);
   assert.ok(afterImage.some((name) => name.startsWith('libvips.so')), afterImage.join(' '));
+  assert.deepEqual(afterImage.filter((name) => /^libvelquarin-(curl|printing|svg)/.test(name)), []);
   const { width, height } = readPNG(scaled);
   assert.deepEqual([width, height], [10, 5]);
 });
