@@ -1,7 +1,6 @@
 #include "sound/Sound.h"
 
 #include <alsa/asoundlib.h>
-#include <sndfile.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +11,7 @@
 #include <system_error>
 
 #include "bundle/Bundle.h"
+#include "sound/SoundFileLibrary.h"
 
 namespace velquarin::platform::sound {
 namespace {
@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 constexpr sf_count_t kChunkFrames = 2048;
 
 struct SndfileCloser {
-  void operator()(SNDFILE* file) const { sf_close(file); }
+  void operator()(SNDFILE* file) const { SoundFileLibrary::get()->close(file); }
 };
 using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
 
@@ -32,7 +32,9 @@ using PcmHandle = std::unique_ptr<snd_pcm_t, PcmCloser>;
 
 SndfileHandle openSound(const std::string& path, SF_INFO& info) {
   info = {};
-  return SndfileHandle(sf_open(path.c_str(), SFM_READ, &info));
+  const SoundFileLibrary* sndfile = SoundFileLibrary::get();
+  if (!sndfile) return nullptr;
+  return SndfileHandle(sndfile->open(path.c_str(), SFM_READ, &info));
 }
 
 std::mutex& playingMutex() {
@@ -236,7 +238,8 @@ void Sound::run() {
     if (!output) output = std::make_unique<SilentOutput>(info.samplerate);
     std::vector<float> chunk(static_cast<std::size_t>(kChunkFrames * info.channels));
     while (!stopRequested_) {
-      const sf_count_t frames = sf_readf_float(file.get(), chunk.data(), kChunkFrames);
+      const sf_count_t frames =
+          SoundFileLibrary::get()->readf_float(file.get(), chunk.data(), kChunkFrames);
       if (frames <= 0) break;
       output->write(chunk.data(), frames, stopRequested_);
     }
