@@ -326,6 +326,8 @@ void ZqNetworkRequest::emit(ZqNetworkEvent event, napi_value argument) {
 
 void ZqNetworkRequest::transferDidReceiveResponse(int statusCode,
                                                   const std::optional<std::string>& location) {
+  // Nothing reaches the host once its environment is being torn down.
+  if (!velquarin::node::canCallHost(Env())) return;
   Napi::Env env = Env();
   Napi::HandleScope scope(env);
   Napi::Object self = Value();
@@ -336,6 +338,7 @@ void ZqNetworkRequest::transferDidReceiveResponse(int statusCode,
 }
 
 void ZqNetworkRequest::transferDidReceiveData(std::span<const std::uint8_t> chunk) {
+  if (!velquarin::node::canCallHost(Env())) return;
   if (!hasListeners(ZqNetworkEvent::Data)) return;
   Napi::Env env = Env();
   Napi::HandleScope scope(env);
@@ -370,6 +373,7 @@ void ZqNetworkRequest::transferDidReceiveData(std::span<const std::uint8_t> chun
 }
 
 void ZqNetworkRequest::transferDidFinishLoading(http::Body body) {
+  if (!velquarin::node::canCallHost(Env())) return;
   Napi::Env env = Env();
   Napi::HandleScope scope(env);
   const std::size_t size = body.size();
@@ -414,6 +418,7 @@ void ZqNetworkRequest::transferDidFinishLoading(http::Body body) {
 }
 
 void ZqNetworkRequest::transferDidFail(const http::URLError& error) {
+  if (!velquarin::node::canCallHost(Env())) return;
   Napi::Env env = Env();
   Napi::HandleScope scope(env);
   state_ = State::Ended;

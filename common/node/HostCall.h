@@ -23,13 +23,28 @@ inline void surfacePendingException(napi_env env) {
   }
 }
 
+// False while the environment is being torn down (tasks still drained from the loop after the
+// host's last tick): no JavaScript may run then, and node-addon-api would abort the process on
+// the refused call. A property write is refused exactly then, or with an exception pending.
+inline bool canCallHost(napi_env env) {
+  napi_handle_scope scope = nullptr;
+  if (napi_open_handle_scope(env, &scope) != napi_ok) return false;
+  napi_value object = nullptr;
+  napi_value value = nullptr;
+  const bool can = napi_create_object(env, &object) == napi_ok &&
+                   napi_get_undefined(env, &value) == napi_ok &&
+                   napi_set_named_property(env, object, "probe", value) == napi_ok;
+  napi_close_handle_scope(env, scope);
+  return can;
+}
+
 // Calls `fn`; `onResult` sees the return value inside the call's handle scope. Returns false
 // when the function threw (the exception has been surfaced as uncaught).
 inline bool callHost(Napi::Env env, Napi::Function fn, napi_async_context context,
                      const std::function<std::vector<napi_value>(Napi::Env)>& buildArgs,
                      const std::function<void(Napi::Value)>& onResult = {}) {
   Napi::HandleScope scope(env);
-  if (fn.IsEmpty()) return false;
+  if (fn.IsEmpty() || !canCallHost(env)) return false;
   std::vector<napi_value> args = buildArgs ? buildArgs(env) : std::vector<napi_value>{};
   // A callback scope instead of napi_make_callback: the latter insists on an object receiver.
   napi_callback_scope callbackScope = nullptr;

@@ -3,39 +3,7 @@
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const zlib = require('node:zlib');
-
-// A small gradient PNG, so the scene needs no picture on disk.
-function gradientPng(width, height) {
-  const crc = (bytes) => {
-    let c = 0xffffffff;
-    for (const b of bytes) {
-      c ^= b;
-      for (let k = 0; k < 8; ++k) c = (c >>> 1) ^ (0xedb88320 & -(c & 1));
-    }
-    return (c ^ 0xffffffff) >>> 0;
-  };
-  const chunk = (type, data) => {
-    const body = Buffer.concat([Buffer.from(type), data]);
-    const head = Buffer.alloc(4);
-    head.writeUInt32BE(data.length);
-    const tail = Buffer.alloc(4);
-    tail.writeUInt32BE(crc(body));
-    return Buffer.concat([head, body, tail]);
-  };
-  const header = Buffer.alloc(13);
-  header.writeUInt32BE(width, 0);
-  header.writeUInt32BE(height, 4);
-  header.set([8, 2, 0, 0, 0], 8);
-  const rows = Buffer.alloc(height * (1 + width * 3));
-  for (let y = 0; y < height; ++y) {
-    for (let x = 0; x < width; ++x) {
-      rows.set([(255 * x) / width, (255 * y) / height, 200], y * (1 + width * 3) + 1 + x * 3);
-    }
-  }
-  return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', header),
-    chunk('IDAT', zlib.deflateSync(rows)), chunk('IEND', Buffer.alloc(0))]);
-}
+const { rgbPng } = require('./lib/png');
 
 module.exports = {
   title: 'Files, save dialog and images',
@@ -56,7 +24,7 @@ module.exports = {
     platform.closeWindow(window);
 
     const source = path.join(dir, 'gradient.png');
-    fs.writeFileSync(source, gradientPng(400, 300));
+    fs.writeFileSync(source, rgbPng(400, 300, (x, y) => [(255 * x) / 400, (255 * y) / 300, 200]));
     const scaled = native.scaleImage(source, 'JPEG', 100, 100);
     say(`scaleImage(gradient.png 400x300, JPEG, 100, 100) -> ${scaled}`);
     say(`isWebImagePath(result) -> ${native.isWebImagePath(scaled)}, of the folder -> ${native.isWebImagePath(dir)}`);

@@ -4,7 +4,7 @@ const fs = require('node:fs');
 const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
-const zlib = require('node:zlib');
+const { rgbPng } = require('./lib/png');
 
 const NS = 'http://www.andymatuschak.org/xml-namespaces/sparkle';
 const feed = `<?xml version="1.0" encoding="UTF-8"?><rss version="2.0" xmlns:sparkle="${NS}"><channel>
@@ -12,31 +12,6 @@ const feed = `<?xml version="1.0" encoding="UTF-8"?><rss version="2.0" xmlns:spa
     <enclosure url="https://example.invalid/3200.zip" sparkle:version="3200" sparkle:shortVersionString="3.2"/></item>
   <item><title>Velquarin 3.0</title><enclosure url="https://example.invalid/3000.zip" sparkle:version="3000"/></item>
 </channel></rss>`;
-
-// A 120x80 grey PNG, so the scene needs no picture on disk.
-function greyPng() {
-  const crc = (bytes) => {
-    let c = 0xffffffff;
-    for (const b of bytes) {
-      c ^= b;
-      for (let k = 0; k < 8; ++k) c = (c >>> 1) ^ (0xedb88320 & -(c & 1));
-    }
-    return (c ^ 0xffffffff) >>> 0;
-  };
-  const chunk = (type, data) => {
-    const body = Buffer.concat([Buffer.from(type), data]);
-    const out = Buffer.alloc(12 + data.length);
-    out.writeUInt32BE(data.length);
-    body.copy(out, 4);
-    out.writeUInt32BE(crc(body), 8 + data.length);
-    return out;
-  };
-  const header = Buffer.from([0, 0, 0, 120, 0, 0, 0, 80, 8, 2, 0, 0, 0]);
-  const rows = Buffer.alloc(80 * (1 + 120 * 3), 160);
-  for (let y = 0; y < 80; ++y) rows[y * (1 + 120 * 3)] = 0;
-  return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', header),
-    chunk('IDAT', zlib.deflateSync(rows)), chunk('IEND', Buffer.alloc(0))]);
-}
 
 async function settled(platform) {
   while (platform.updaterState().checking) await new Promise((r) => setTimeout(r, 10));
@@ -82,7 +57,7 @@ module.exports = {
     platform.closeSupportWindow();
 
     const picture = path.join(dir, 'picture.png');
-    fs.writeFileSync(picture, greyPng());
+    fs.writeFileSync(picture, rgbPng(120, 80, () => [160, 160, 160]));
     const saved = new Promise((resolve) => native.annotateImage(picture, (...args) => resolve(args)));
     const [editor] = platform.imageEditors();
     platform.editImage(editor.id, { title: 'What?', annotations: [

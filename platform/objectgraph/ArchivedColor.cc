@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "plist/KeyedArchive.h"
 #include "plist/PropertyList.h"
 
 namespace velquarin::platform::objectgraph {
@@ -27,34 +28,10 @@ struct FreeDeleter {
   void operator()(void* memory) const { std::free(memory); }
 };
 
-plist_t member(plist_t dictionary, const char* key) {
-  if (!dictionary || plist_get_node_type(dictionary) != PLIST_DICT) return nullptr;
-  return plist_dict_get_item(dictionary, key);
-}
-
-std::optional<std::uint64_t> integerOf(plist_t node) {
-  if (!node || plist_get_node_type(node) != PLIST_UINT) return std::nullopt;
-  std::uint64_t value = 0;
-  plist_get_uint_val(node, &value);
-  return value;
-}
-
-std::optional<std::uint64_t> uidOf(plist_t node) {
-  if (!node || plist_get_node_type(node) != PLIST_UID) return std::nullopt;
-  std::uint64_t value = 0;
-  plist_get_uid_val(node, &value);
-  return value;
-}
-
 // The text of a string or data member ("0.2 0.4 0.6" with a trailing NUL as archived).
 std::optional<std::string> textOf(plist_t node) {
   if (!node) return std::nullopt;
-  if (plist_get_node_type(node) == PLIST_STRING) {
-    char* value = nullptr;
-    plist_get_string_val(node, &value);
-    std::unique_ptr<char, FreeDeleter> owned(value);
-    return value ? std::optional<std::string>(value) : std::nullopt;
-  }
+  if (plist_get_node_type(node) == PLIST_STRING) return plistString(node);
   if (plist_get_node_type(node) == PLIST_DATA) {
     char* value = nullptr;
     std::uint64_t length = 0;
@@ -93,34 +70,31 @@ std::optional<std::vector<double>> componentsOf(plist_t node, std::size_t maxCou
 
 class Unarchiver {
  public:
-  explicit Unarchiver(plist_t root) : objects_(member(root, "$objects")) {
+  explicit Unarchiver(plist_t root) : objects_(plistMember(root, "$objects")) {
     if (objects_ && plist_get_node_type(objects_) != PLIST_ARRAY) objects_ = nullptr;
   }
 
-  plist_t object(std::optional<std::uint64_t> uid) const {
-    if (!objects_ || !uid || *uid >= plist_array_get_size(objects_)) return nullptr;
-    return plist_array_get_item(objects_, static_cast<std::uint32_t>(*uid));
-  }
+  plist_t object(std::optional<std::uint64_t> uid) const { return archivedObject(objects_, uid); }
 
   std::optional<Color> color(plist_t object, int fallbacks) const {
     if (!object || plist_get_node_type(object) != PLIST_DICT) return std::nullopt;
-    const auto space = integerOf(member(object, "NSColorSpace"));
+    const auto space = plistUnsigned(plistMember(object, "NSColorSpace"));
     if (!space) return std::nullopt;
     switch (*space) {
       case kCalibratedRGB:
       case kDeviceRGB: {
-        const auto c = componentsOf(member(object, "NSRGB"), 4);
+        const auto c = componentsOf(plistMember(object, "NSRGB"), 4);
         if (!c || c->size() < 3) return std::nullopt;
         return Color{(*c)[0], (*c)[1], (*c)[2], c->size() > 3 ? (*c)[3] : 1.0};
       }
       case kCalibratedWhite:
       case kDeviceWhite: {
-        const auto c = componentsOf(member(object, "NSWhite"), 2);
+        const auto c = componentsOf(plistMember(object, "NSWhite"), 2);
         if (!c || c->empty()) return std::nullopt;
         return Color{(*c)[0], (*c)[0], (*c)[0], c->size() > 1 ? (*c)[1] : 1.0};
       }
       case kDeviceCMYK: {
-        const auto c = componentsOf(member(object, "NSCMYK"), 5);
+        const auto c = componentsOf(plistMember(object, "NSCMYK"), 5);
         if (!c || c->size() < 4) return std::nullopt;
         const double k = 1 - (*c)[3];
         return Color{(1 - (*c)[0]) * k, (1 - (*c)[1]) * k, (1 - (*c)[2]) * k,
@@ -128,7 +102,7 @@ class Unarchiver {
       }
       case kNamed:
         if (fallbacks >= kMaxFallbacks) return std::nullopt;
-        return color(this->object(uidOf(member(object, "NSColor"))), fallbacks + 1);
+        return color(this->object(plistUid(plistMember(object, "NSColor"))), fallbacks + 1);
       default:
         return std::nullopt;
     }
@@ -145,8 +119,8 @@ std::optional<Color> unarchiveColor(const std::vector<std::uint8_t>& archive) {
   const PlistPtr root = parsePropertyList(std::string(archive.begin(), archive.end()));
   if (!root || plist_get_node_type(root.get()) != PLIST_DICT) return std::nullopt;
   const Unarchiver unarchiver(root.get());
-  const plist_t top = member(root.get(), "$top");
-  return unarchiver.color(unarchiver.object(uidOf(member(top, "root"))), 0);
+  const plist_t top = plistMember(root.get(), "$top");
+  return unarchiver.color(unarchiver.object(plistUid(plistMember(top, "root"))), 0);
 }
 
 std::vector<std::uint8_t> archiveColor(const Color& color) {

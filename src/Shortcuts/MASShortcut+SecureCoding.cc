@@ -4,43 +4,23 @@
 #include <string>
 
 #include "Shortcuts/MASShortcut.h"
+#include "plist/KeyedArchive.h"
 #include "plist/PropertyList.h"
 
+using velquarin::platform::archivedObject;
 using velquarin::platform::parsePropertyList;
+using velquarin::platform::plistMember;
 using velquarin::platform::PlistPtr;
+using velquarin::platform::plistString;
+using velquarin::platform::plistUid;
+using velquarin::platform::plistUnsigned;
 
 namespace {
 
 constexpr const char* kClassName = "MASShortcut";
 
-plist_t member(plist_t dictionary, const char* key) {
-  if (!dictionary || plist_get_node_type(dictionary) != PLIST_DICT) return nullptr;
-  return plist_dict_get_item(dictionary, key);
-}
-
-// Any width; an 8-byte integer is signed, so -1 reads as all ones.
-std::optional<std::uint64_t> integerOf(plist_t node) {
-  if (!node || plist_get_node_type(node) != PLIST_UINT) return std::nullopt;
-  std::uint64_t value = 0;
-  plist_get_uint_val(node, &value);
-  return value;
-}
-
-plist_t objectAt(plist_t objects, plist_t uidNode) {
-  if (!uidNode || plist_get_node_type(uidNode) != PLIST_UID) return nullptr;
-  std::uint64_t uid = 0;
-  plist_get_uid_val(uidNode, &uid);
-  if (uid >= plist_array_get_size(objects)) return nullptr;
-  return plist_array_get_item(objects, static_cast<std::uint32_t>(uid));
-}
-
 bool isShortcutClass(plist_t kind) {
-  const plist_t name = member(kind, "$classname");
-  if (!name || plist_get_node_type(name) != PLIST_STRING) return false;
-  char* text = nullptr;
-  plist_get_string_val(name, &text);
-  const std::unique_ptr<char, decltype(&std::free)> owned(text, &std::free);
-  return text && std::string(text) == kClassName;
+  return plistString(plistMember(kind, "$classname")) == std::string(kClassName);
 }
 
 }  // namespace
@@ -48,12 +28,15 @@ bool isShortcutClass(plist_t kind) {
 std::optional<MASShortcut> MASShortcut::unarchive(const std::vector<std::uint8_t>& data) {
   if (data.empty() || data.size() > kMaxArchiveBytes) return std::nullopt;
   const PlistPtr root = parsePropertyList(std::string(data.begin(), data.end()));
-  const plist_t objects = member(root.get(), "$objects");
-  if (!objects || plist_get_node_type(objects) != PLIST_ARRAY) return std::nullopt;
-  const plist_t object = objectAt(objects, member(member(root.get(), "$top"), "root"));
-  if (!isShortcutClass(objectAt(objects, member(object, "$class")))) return std::nullopt;
-  const auto keyCode = integerOf(member(object, "KeyCode"));
-  const auto modifierFlags = integerOf(member(object, "ModifierFlags"));
+  const plist_t objects = plistMember(root.get(), "$objects");
+  const plist_t object =
+      archivedObject(objects, plistUid(plistMember(plistMember(root.get(), "$top"), "root")));
+  if (!isShortcutClass(archivedObject(objects, plistUid(plistMember(object, "$class"))))) {
+    return std::nullopt;
+  }
+  // Any width; an 8-byte integer is signed, so -1 reads as all ones.
+  const auto keyCode = plistUnsigned(plistMember(object, "KeyCode"));
+  const auto modifierFlags = plistUnsigned(plistMember(object, "ModifierFlags"));
   if (!keyCode || !modifierFlags) return std::nullopt;
   return MASShortcut(*keyCode > kNotFound ? kNotFound : *keyCode, *modifierFlags);
 }

@@ -9,7 +9,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { spawn, spawnSync } = require('node:child_process');
-const { runChild } = require('./support');
+const { runChild, startPrivateXvfb } = require('./support');
 
 const display = process.env.VELQUARIN_TEST_DISPLAY;
 const has = (tool) => spawnSync('sh', ['-c', `command -v ${tool}`]).status === 0;
@@ -153,14 +153,8 @@ test('an owner that stopped answering costs at most the time limit, and save ref
 });
 
 test('a display that goes away falls back to the in-process pasteboard without a crash', { skip }, async () => {
-  const ready = path.join(scratch(), 'display');
-  const fd = fs.openSync(ready, 'w');
-  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', fd] });
-  fs.closeSync(fd);
+  const { xvfb, display } = await startPrivateXvfb();
   try {
-    for (let i = 0; i < 100 && !fs.readFileSync(ready, 'utf8').trim(); ++i) {
-      await new Promise((resolve) => setTimeout(resolve, 50));
-    }
     const { value } = await scenario(`
       native.setFindStringToPasteboard('x');
       platform.writePasteboard('general', [{ 'public.utf8-plain-text': 'before' }]);
@@ -170,7 +164,7 @@ test('a display that goes away falls back to the in-process pasteboard without a
       platform.writePasteboard('general', [{ 'public.utf8-plain-text': 'after' }]);
       report({ before, after: platform.pasteboardBackend(), text: native.getValueOfPasteboardType('public.utf8-plain-text'),
         saved: native.saveGeneralPasteboard(), restored: native.restoreGeneralPasteboard() });`,
-    { env: { DISPLAY: `:${fs.readFileSync(ready, 'utf8').trim()}` } });
+    { env: { DISPLAY: display } });
     assert.deepEqual(value, { before: 'x11', after: 'memory', text: '["after"]', saved: true, restored: true });
   } finally {
     await stop(xvfb);

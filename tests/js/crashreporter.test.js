@@ -64,6 +64,22 @@ test('from setupCrashReporter on, each log line is one breadcrumb per breadcrumb
     ['info', 'info']);
 });
 
+test('lines logged as the host exits reach no observer and do not abort the process', async () => {
+  const folders = privateFolders();
+  const result = await run(`
+    platform.observe('ZqSentryBreadcrumbNotification', () => {});
+    native.setupCrashReporter();
+    process.on('exit', () => {
+      platform.log('info', 'Utilities/ZqJSON', 'parse', 10, 'at exit');
+      // Long enough for the breadcrumb to be queued before the environment goes.
+      const until = Date.now() + 100;
+      while (Date.now() < until);
+    });
+  `, folders);
+  assert.equal(result.code, 0, result.stderr);
+  assert.doesNotMatch(result.stderr, /FATAL ERROR/);
+});
+
 test('a crash is recorded, then handed over as an event by the next setupCrashReporter', async () => {
   const folders = privateFolders();
 

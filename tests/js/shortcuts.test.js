@@ -8,7 +8,7 @@ const { spawn, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { buildDir, loadModule, loadPlatform, runChild, logged } = require('./support');
+const { buildDir, loadModule, loadPlatform, runChild, logged, startPrivateXvfb } = require('./support');
 
 const native = loadModule();
 const platform = loadPlatform();
@@ -297,14 +297,8 @@ test('X11: Super combinations fire once per press, with Caps Lock too; a held on
 
 test('X11: a display that goes away is logged once and presses still arrive in-process', { skip }, async () => {
   const home = freshHome();
-  const ready = path.join(home.HOME, 'display');
-  const fd = fs.openSync(ready, 'w');
-  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', fd] });
-  fs.closeSync(fd);
+  const { xvfb, display } = await startPrivateXvfb();
   try {
-    for (let i = 0; i < 100 && !fs.readFileSync(ready, 'utf8').trim(); ++i) {
-      await new Promise((resolve) => setTimeout(resolve, 50));
-    }
     const run = await runChild(childPrelude(38, ['command', 'option']) + `
       const { logged } = require(${JSON.stringify(require.resolve('./support'))});
       const before = platform.hotKeyBackend();
@@ -316,7 +310,7 @@ test('X11: a display that goes away is logged once and presses still arrive in-p
         platform.pressGlobalKey({ keyCode: 38, modifiers: ['command', 'control'] });
         settle(() => console.log(JSON.stringify({ before, seen,
           lost: logged('lost the connection to the X display').length })));
-      }, 500);`, { env: { ...home, DISPLAY: `:${fs.readFileSync(ready, 'utf8').trim()}` } });
+      }, 500);`, { env: { ...home, DISPLAY: display } });
     assert.equal(run.code, 0, run.stderr);
     assert.deepEqual(JSON.parse(run.stdout.trim().split('\n').pop()),
       { before: 'x11', seen: ['', '', 'x11'], lost: 1 });

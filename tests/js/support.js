@@ -3,6 +3,7 @@
 const path = require('node:path');
 const fs = require('node:fs');
 const zlib = require('node:zlib');
+const os = require('node:os');
 const { spawn } = require('node:child_process');
 
 const buildDir = process.env.VELQUARIN_BUILD_DIR || path.resolve(__dirname, '..', '..', 'build');
@@ -104,4 +105,19 @@ function readPNG(file) {
   return { width, height, text, pixel, alpha: (x, y) => pixel(x, y)[3] };
 }
 
-module.exports = { buildDir, addonPath, loadModule, loadPlatform, loadProbe, runChild, logged, solidPNG, readPNG };
+// An Xvfb of the test's own, for tests that kill the display; resolves with its process and
+// its display name once the server is ready.
+async function startPrivateXvfb() {
+  const ready = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'velquarin-xvfb-')), 'display');
+  const fd = fs.openSync(ready, 'w');
+  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', fd] });
+  fs.closeSync(fd);
+  for (let i = 0; i < 100 && !fs.readFileSync(ready, 'utf8').trim(); ++i) {
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+  return { xvfb, display: `:${fs.readFileSync(ready, 'utf8').trim()}` };
+}
+
+module.exports = {
+  buildDir, addonPath, loadModule, loadPlatform, loadProbe, runChild, logged, solidPNG, readPNG, startPrivateXvfb,
+};
