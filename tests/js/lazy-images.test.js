@@ -1,6 +1,6 @@
 'use strict';
 // Libraries start-up does not need are opened on first use: requiring the module maps no image,
-// HTTP, TLS, printing, SVG, sound-file or drawing library; the first image call opens the image one alone.
+// HTTP, TLS, printing, SVG, sound-file, drawing or XML library; the first image call opens the image one alone.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -32,14 +32,15 @@ async function run(addonDir) {
 }
 
 const heavy = new RegExp('^(libvips|libcurl|libssl|libcrypto|libgnutls|libcups|librsvg|libkrb5|' +
-  'libsndfile|libcairo|libpango|libharfbuzz|libvelquarin-(images|curl|printing|svg|sndfile|drawing))');
+  'libsndfile|libcairo|libpango|libharfbuzz|libxml2|libicu|' +
+  'libvelquarin-(images|curl|printing|svg|sndfile|drawing|xml))');
 
 test('require maps no image library nor OpenSSL; the first image call opens them', async () => {
   const { atStart, afterImage, scaled } = await run(buildDir);
   assert.ok(atStart.includes('libvelquarin-platform.so'), atStart.join(' '));
   assert.deepEqual(atStart.filter((name) => heavy.test(name)), []);
   assert.ok(afterImage.some((name) => name.startsWith('libvips.so')), afterImage.join(' '));
-  assert.deepEqual(afterImage.filter((name) => /^libvelquarin-(curl|printing|svg|sndfile|drawing)/.test(name)), []);
+  assert.deepEqual(afterImage.filter((name) => /^libvelquarin-(curl|printing|svg|sndfile|drawing|xml)/.test(name)), []);
   const { width, height } = readPNG(scaled);
   assert.deepEqual([width, height], [10, 5]);
 });
