@@ -1,5 +1,7 @@
 # Applications, default handlers and icons: GIO (desktop entries, shared-mime-info,
-# mimeapps.list), librsvg for SVG icons on the platform's cairo, sd-bus for the file manager.
-pkg_check_modules(APPLICATIONS REQUIRED IMPORTED_TARGET gio-2.0 gio-unix-2.0 librsvg-2.0>=2.52
-                  libsystemd)
+# mimeapps.list), sd-bus for the file manager; librsvg for SVG icons on the platform's cairo,
+# linked only by libvelquarin-svg.so (platform/CMakeLists.txt), opened on first use.
+pkg_check_modules(APPLICATIONS REQUIRED IMPORTED_TARGET gio-2.0 gio-unix-2.0 libsystemd)
+pkg_check_modules(SVG REQUIRED IMPORTED_TARGET librsvg-2.0>=2.52)
+target_include_directories(velquarin_platform_deps INTERFACE ${SVG_INCLUDE_DIRS})
 target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::APPLICATIONS)

@@ -1,6 +1,8 @@
-# Sounds: libsndfile decodes, ALSA plays (a silent output stands in when there is no device).
-pkg_check_modules(NOTIFICATION_SOUND REQUIRED IMPORTED_TARGET sndfile alsa)
-target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::NOTIFICATION_SOUND)
+# Sounds: libsndfile decodes, ALSA plays (a silent output stands in when there is no device);
+# both linked only by libvelquarin-sound.so, opened on first use (platform/CMakeLists.txt).
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
+target_include_directories(velquarin_platform_deps INTERFACE ${SNDFILE_INCLUDE_DIRS} ${ALSA_INCLUDE_DIRS})
 # Desktop notifications: sd-bus talks to the freedesktop notification server.
 pkg_check_modules(NOTIFICATION_BUS REQUIRED IMPORTED_TARGET libsystemd)
 target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::NOTIFICATION_BUS)

@@ -1,3 +1,4 @@
-# Status item and menus: badge and title text drawn and measured with pango on cairo.
+# Status item and menus: badge and title text drawn and measured with pango on cairo, linked
+# only by libvelquarin-drawing.so (platform/CMakeLists.txt), opened on first use.
 pkg_check_modules(PANGOCAIRO REQUIRED IMPORTED_TARGET pangocairo>=1.44 cairo>=1.16)
-target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::PANGOCAIRO)
+target_include_directories(velquarin_platform_deps INTERFACE ${PANGOCAIRO_INCLUDE_DIRS})

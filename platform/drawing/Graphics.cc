@@ -1,9 +1,6 @@
 #include "drawing/Graphics.h"
 
-#include <cairo.h>
 #include <glib.h>
-#include <librsvg/rsvg.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -11,24 +8,29 @@
 #include <numbers>
 #include <vector>
 
+#include "drawing/DrawingLibrary.h"
 #include "drawing/SVGDocument.h"
+#include "drawing/SVGLibrary.h"
 
 namespace velquarin::platform {
 
 namespace {
 
 struct SurfaceDeleter {
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+  void operator()(cairo_surface_t* surface) const { drawing().cairo_surface_destroy(surface); }
 };
 struct ContextDeleter {
-  void operator()(cairo_t* context) const { cairo_destroy(context); }
+  void operator()(cairo_t* context) const { drawing().cairo_destroy(context); }
+};
+struct PatternDeleter {
+  void operator()(cairo_pattern_t* pattern) const { drawing().cairo_pattern_destroy(pattern); }
 };
 struct GObjectDeleter {
   void operator()(void* object) const { g_object_unref(object); }
 };
 struct FontDescriptionDeleter {
   void operator()(PangoFontDescription* description) const {
-    pango_font_description_free(description);
+    drawing().pango_font_description_free(description);
   }
 };
 struct GFreeDeleter {
@@ -36,6 +38,7 @@ struct GFreeDeleter {
 };
 using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 using ContextPtr = std::unique_ptr<cairo_t, ContextDeleter>;
+using PatternPtr = std::unique_ptr<cairo_pattern_t, PatternDeleter>;
 using LayoutPtr = std::unique_ptr<PangoLayout, GObjectDeleter>;
 using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, FontDescriptionDeleter>;
 using TextPtr = std::unique_ptr<char, GFreeDeleter>;
@@ -57,18 +60,18 @@ double component(double value) {
 }
 
 void setColor(cairo_t* context, Color color) {
-  cairo_set_source_rgba(context, component(color.red), component(color.green),
-                        component(color.blue), component(color.alpha));
+  drawing().cairo_set_source_rgba(context, component(color.red), component(color.green),
+                                  component(color.blue), component(color.alpha));
 }
 
 FontDescriptionPtr describe(const Font& font) {
-  FontDescriptionPtr description(pango_font_description_new());
-  pango_font_description_set_family(description.get(), font.family.c_str());
+  FontDescriptionPtr description(drawing().pango_font_description_new());
+  drawing().pango_font_description_set_family(description.get(), font.family.c_str());
   const double size = std::clamp(finiteOr(font.size, Font::kMenuBarFontSize), 1.0, 1000.0);
-  pango_font_description_set_absolute_size(description.get(), size * PANGO_SCALE);
+  drawing().pango_font_description_set_absolute_size(description.get(), size * PANGO_SCALE);
   const double weight = 400 + std::clamp(finiteOr(font.weight, 0), -1.0, 1.0) * 500;
-  pango_font_description_set_weight(description.get(),
-                                    static_cast<PangoWeight>(std::lround(weight)));
+  drawing().pango_font_description_set_weight(description.get(),
+                                              static_cast<PangoWeight>(std::lround(weight)));
   return description;
 }
 
@@ -77,14 +80,14 @@ LayoutPtr layoutFor(cairo_t* context, std::string_view text, const Font& font) {
   // One pango context a thread, kept: a fresh one per layout would look every font up again
   // (about a millisecond each time).
   thread_local std::unique_ptr<PangoContext, GObjectDeleter> shared(
-      pango_font_map_create_context(pango_cairo_font_map_get_default()));
-  pango_cairo_update_context(context, shared.get());
-  LayoutPtr layout(pango_layout_new(shared.get()));
+      drawing().pango_font_map_create_context(drawing().pango_cairo_font_map_get_default()));
+  drawing().pango_cairo_update_context(context, shared.get());
+  LayoutPtr layout(drawing().pango_layout_new(shared.get()));
   TextPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
-  pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
-  pango_layout_set_text(layout.get(), valid.get(), -1);
+  drawing().pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+  drawing().pango_layout_set_text(layout.get(), valid.get(), -1);
   auto description = describe(font);
-  pango_layout_set_font_description(layout.get(), description.get());
+  drawing().pango_layout_set_font_description(layout.get(), description.get());
   return layout;
 }
 
@@ -97,12 +100,13 @@ Font Font::menuBarFont(double size) {
 }
 
 Size measureText(std::string_view text, const Font& font) {
+  if (!DrawingLibrary::get()) return Size{0, 0};
   // Measuring needs a context but no pixels; one per thread, since pango's are not shared.
-  thread_local SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
-  thread_local ContextPtr context(cairo_create(surface.get()));
+  thread_local SurfacePtr surface(drawing().cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  thread_local ContextPtr context(drawing().cairo_create(surface.get()));
   auto layout = layoutFor(context.get(), text, font);
   PangoRectangle logical{};
-  pango_layout_get_extents(layout.get(), nullptr, &logical);
+  drawing().pango_layout_get_extents(layout.get(), nullptr, &logical);
   return Size{static_cast<double>(logical.width) / PANGO_SCALE,
               static_cast<double>(logical.height) / PANGO_SCALE};
 }
@@ -114,19 +118,23 @@ struct Graphics::State {
 
 Graphics::Graphics(Size size, double scale) : state_(std::make_unique<State>()), size_(size) {
   scale_ = std::isfinite(scale) && scale > 0 ? std::min(scale, 16.0) : 1;
-  state_->surface.reset(cairo_image_surface_create(
+  // Without the drawing library nothing is drawn and image() is null.
+  if (!DrawingLibrary::get()) return;
+  state_->surface.reset(drawing().cairo_image_surface_create(
       CAIRO_FORMAT_ARGB32, pixelsFor(size.width, scale_), pixelsFor(size.height, scale_)));
-  state_->context.reset(cairo_create(state_->surface.get()));
-  cairo_scale(state_->context.get(), scale_, scale_);
+  state_->context.reset(drawing().cairo_create(state_->surface.get()));
+  drawing().cairo_scale(state_->context.get(), scale_, scale_);
 }
 
 Graphics::~Graphics() = default;
 
 int Graphics::pixelsWide() const {
-  return cairo_image_surface_get_width(state_->surface.get());
+  if (!state_->surface) return 0;
+  return drawing().cairo_image_surface_get_width(state_->surface.get());
 }
 int Graphics::pixelsHigh() const {
-  return cairo_image_surface_get_height(state_->surface.get());
+  if (!state_->surface) return 0;
+  return drawing().cairo_image_surface_get_height(state_->surface.get());
 }
 
 namespace {
@@ -142,21 +150,24 @@ Box flip(Rect rect, double height) {
 
 void Graphics::fillRect(Rect rect, Color color) {
   cairo_t* context = state_->context.get();
+  if (!context) return;
   const Box box = flip(rect, size_.height);
-  cairo_rectangle(context, box.x, box.y, box.width, box.height);
+  drawing().cairo_rectangle(context, box.x, box.y, box.width, box.height);
   setColor(context, color);
-  cairo_fill(context);
+  drawing().cairo_fill(context);
 }
 
 void Graphics::clipToRect(Rect rect) {
   cairo_t* context = state_->context.get();
+  if (!context) return;
   const Box box = flip(rect, size_.height);
-  cairo_rectangle(context, box.x, box.y, box.width, box.height);
-  cairo_clip(context);
+  drawing().cairo_rectangle(context, box.x, box.y, box.width, box.height);
+  drawing().cairo_clip(context);
 }
 
 void Graphics::fillLinearGradient(Rect rect, Color start, Color end, double angle) {
   cairo_t* context = state_->context.get();
+  if (!context) return;
   const Box box = flip(rect, size_.height);
   const double radians = finiteOr(angle, 0) * std::numbers::pi / 180;
   // Cairo's y runs downwards, so the direction's y is turned over.
@@ -166,84 +177,91 @@ void Graphics::fillLinearGradient(Rect rect, Color start, Color end, double angl
   const double half = (std::abs(box.width * dx) + std::abs(box.height * dy)) / 2;
   const double cx = box.x + box.width / 2;
   const double cy = box.y + box.height / 2;
-  std::unique_ptr<cairo_pattern_t, decltype(&cairo_pattern_destroy)> pattern(
-      cairo_pattern_create_linear(cx - dx * half, cy - dy * half, cx + dx * half, cy + dy * half),
-      cairo_pattern_destroy);
-  cairo_pattern_add_color_stop_rgba(pattern.get(), 0, component(start.red), component(start.green),
-                                    component(start.blue), component(start.alpha));
-  cairo_pattern_add_color_stop_rgba(pattern.get(), 1, component(end.red), component(end.green),
-                                    component(end.blue), component(end.alpha));
-  cairo_rectangle(context, box.x, box.y, box.width, box.height);
-  cairo_set_source(context, pattern.get());
-  cairo_fill(context);
+  PatternPtr pattern(drawing().cairo_pattern_create_linear(cx - dx * half, cy - dy * half,
+                                                           cx + dx * half, cy + dy * half));
+  drawing().cairo_pattern_add_color_stop_rgba(pattern.get(), 0, component(start.red),
+                                              component(start.green), component(start.blue),
+                                              component(start.alpha));
+  drawing().cairo_pattern_add_color_stop_rgba(pattern.get(), 1, component(end.red),
+                                              component(end.green), component(end.blue),
+                                              component(end.alpha));
+  drawing().cairo_rectangle(context, box.x, box.y, box.width, box.height);
+  drawing().cairo_set_source(context, pattern.get());
+  drawing().cairo_fill(context);
 }
 
 void Graphics::strokePath(std::span<const PathPoint> points, Color color, double width) {
   if (points.size() < 2) return;
   cairo_t* context = state_->context.get();
-  cairo_new_path(context);
+  if (!context) return;
+  drawing().cairo_new_path(context);
   for (const auto& point : points) {
-    cairo_line_to(context, finiteOr(point.x, 0), size_.height - finiteOr(point.y, 0));
+    drawing().cairo_line_to(context, finiteOr(point.x, 0), size_.height - finiteOr(point.y, 0));
   }
-  cairo_set_line_width(context, std::clamp(finiteOr(width, 1), 0.0, 1000.0));
+  drawing().cairo_set_line_width(context, std::clamp(finiteOr(width, 1), 0.0, 1000.0));
   setColor(context, color);
-  cairo_stroke(context);
+  drawing().cairo_stroke(context);
 }
 
 void Graphics::fillRoundedRect(Rect rect, double radius, Color color) {
   cairo_t* context = state_->context.get();
+  if (!context) return;
   const Box box = flip(rect, size_.height);
   const double r = std::clamp(finiteOr(radius, 0), 0.0, std::min(box.width, box.height) / 2);
-  cairo_new_sub_path(context);
-  cairo_arc(context, box.x + box.width - r, box.y + r, r, -M_PI / 2, 0);
-  cairo_arc(context, box.x + box.width - r, box.y + box.height - r, r, 0, M_PI / 2);
-  cairo_arc(context, box.x + r, box.y + box.height - r, r, M_PI / 2, M_PI);
-  cairo_arc(context, box.x + r, box.y + r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(context);
+  drawing().cairo_new_sub_path(context);
+  drawing().cairo_arc(context, box.x + box.width - r, box.y + r, r, -M_PI / 2, 0);
+  drawing().cairo_arc(context, box.x + box.width - r, box.y + box.height - r, r, 0, M_PI / 2);
+  drawing().cairo_arc(context, box.x + r, box.y + box.height - r, r, M_PI / 2, M_PI);
+  drawing().cairo_arc(context, box.x + r, box.y + r, r, M_PI, 3 * M_PI / 2);
+  drawing().cairo_close_path(context);
   setColor(context, color);
-  cairo_fill(context);
+  drawing().cairo_fill(context);
 }
 
 void Graphics::fillEllipse(Rect rect, Color color) {
   cairo_t* context = state_->context.get();
+  if (!context) return;
   const Box box = flip(rect, size_.height);
   if (box.width <= 0 || box.height <= 0) return;
-  cairo_save(context);
-  cairo_translate(context, box.x + box.width / 2, box.y + box.height / 2);
-  cairo_scale(context, box.width / 2, box.height / 2);
-  cairo_arc(context, 0, 0, 1, 0, 2 * M_PI);
-  cairo_restore(context);
+  drawing().cairo_save(context);
+  drawing().cairo_translate(context, box.x + box.width / 2, box.y + box.height / 2);
+  drawing().cairo_scale(context, box.width / 2, box.height / 2);
+  drawing().cairo_arc(context, 0, 0, 1, 0, 2 * M_PI);
+  drawing().cairo_restore(context);
   setColor(context, color);
-  cairo_fill(context);
+  drawing().cairo_fill(context);
 }
 
 void Graphics::drawText(std::string_view text, const Font& font, Rect rect, Color color,
                         TextAlignment alignment) {
   cairo_t* context = state_->context.get();
+  if (!context) return;
   const Box box = flip(rect, size_.height);
   auto layout = layoutFor(context, text, font);
-  pango_layout_set_width(layout.get(), static_cast<int>(std::min(box.width, 1e5) * PANGO_SCALE));
-  pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
-  pango_layout_set_alignment(
+  drawing().pango_layout_set_width(layout.get(),
+                                   static_cast<int>(std::min(box.width, 1e5) * PANGO_SCALE));
+  drawing().pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+  drawing().pango_layout_set_alignment(
       layout.get(), alignment == TextAlignment::Center ? PANGO_ALIGN_CENTER : PANGO_ALIGN_LEFT);
-  cairo_save(context);
-  cairo_rectangle(context, box.x, box.y, box.width, box.height);
-  cairo_clip(context);
-  cairo_move_to(context, box.x, box.y);
+  drawing().cairo_save(context);
+  drawing().cairo_rectangle(context, box.x, box.y, box.width, box.height);
+  drawing().cairo_clip(context);
+  drawing().cairo_move_to(context, box.x, box.y);
   setColor(context, color);
-  pango_cairo_show_layout(context, layout.get());
-  cairo_restore(context);
+  drawing().pango_cairo_show_layout(context, layout.get());
+  drawing().cairo_restore(context);
 }
 
 void Graphics::drawImage(const Image& image, Rect rect, const Color* templateColor) {
+  if (!state_->context) return;
   const int wide = image.pixelsWide();
   const int high = image.pixelsHigh();
   if (wide < 1 || high < 1 || wide > kMaxPixelsPerSide || high > kMaxPixelsPerSide) return;
   const auto rgba = image.rgbaPixels();
   if (rgba.size() != static_cast<std::size_t>(wide) * high * 4) return;
-  SurfacePtr source(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, wide, high));
-  const int stride = cairo_image_surface_get_stride(source.get());
-  unsigned char* data = cairo_image_surface_get_data(source.get());
+  SurfacePtr source(drawing().cairo_image_surface_create(CAIRO_FORMAT_ARGB32, wide, high));
+  const int stride = drawing().cairo_image_surface_get_stride(source.get());
+  unsigned char* data = drawing().cairo_image_surface_get_data(source.get());
   if (!data) return;
   for (int y = 0; y < high; ++y) {
     auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
@@ -255,22 +273,23 @@ void Graphics::drawImage(const Image& image, Rect rect, const Color* templateCol
                premultiply(pixel[2]);
     }
   }
-  cairo_surface_mark_dirty(source.get());
+  drawing().cairo_surface_mark_dirty(source.get());
 
   cairo_t* context = state_->context.get();
+  if (!context) return;
   const Box box = flip(rect, size_.height);
   if (box.width <= 0 || box.height <= 0) return;
-  cairo_save(context);
-  cairo_translate(context, box.x, box.y);
-  cairo_scale(context, box.width / wide, box.height / high);
+  drawing().cairo_save(context);
+  drawing().cairo_translate(context, box.x, box.y);
+  drawing().cairo_scale(context, box.width / wide, box.height / high);
   if (templateColor) {
     setColor(context, *templateColor);
-    cairo_mask_surface(context, source.get(), 0, 0);
+    drawing().cairo_mask_surface(context, source.get(), 0, 0);
   } else {
-    cairo_set_source_surface(context, source.get(), 0, 0);
-    cairo_paint(context);
+    drawing().cairo_set_source_surface(context, source.get(), 0, 0);
+    drawing().cairo_paint(context);
   }
-  cairo_restore(context);
+  drawing().cairo_restore(context);
 }
 
 void Graphics::drawSVG(const SVGDocument& document, Rect rect) {
@@ -278,21 +297,24 @@ void Graphics::drawSVG(const SVGDocument& document, Rect rect) {
   if (box.width <= 0 || box.height <= 0) return;
   const RsvgRectangle viewport{box.x, box.y, box.width, box.height};
   cairo_t* context = state_->context.get();
-  cairo_save(context);
+  if (!context) return;
+  drawing().cairo_save(context);
   GError* error = nullptr;
   // A document that fails half-way leaves what it drew; there is nothing better to show.
-  rsvg_handle_render_document(document.handle(), context, &viewport, &error);
+  // The library is open: only it makes documents.
+  SVGLibrary::get()->render_document(document.handle(), context, &viewport, &error);
   g_clear_error(&error);
-  cairo_restore(context);
+  drawing().cairo_restore(context);
 }
 
 std::shared_ptr<Image> Graphics::image() const {
   cairo_surface_t* surface = state_->surface.get();
-  cairo_surface_flush(surface);
+  if (!surface) return nullptr;
+  drawing().cairo_surface_flush(surface);
   const int wide = pixelsWide();
   const int high = pixelsHigh();
-  const int stride = cairo_image_surface_get_stride(surface);
-  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = drawing().cairo_image_surface_get_stride(surface);
+  const unsigned char* data = drawing().cairo_image_surface_get_data(surface);
   std::vector<std::uint8_t> rgba(static_cast<std::size_t>(wide) * high * 4);
   for (int y = 0; y < high; ++y) {
     const auto* row =

@@ -1,8 +1,8 @@
 #include "drawing/SVGDocument.h"
 
-#include <librsvg/rsvg.h>
-
 #include <cmath>
+
+#include "drawing/SVGLibrary.h"
 
 namespace velquarin::platform {
 
@@ -12,17 +12,16 @@ bool positive(double value) {
   return std::isfinite(value) && value > 0;
 }
 
-Size intrinsicSize(RsvgHandle* handle) {
+Size intrinsicSize(const SVGLibrary& rsvg, RsvgHandle* handle) {
   double width = 0;
   double height = 0;
-  if (rsvg_handle_get_intrinsic_size_in_pixels(handle, &width, &height) && positive(width) &&
+  if (rsvg.get_intrinsic_size_in_pixels(handle, &width, &height) && positive(width) &&
       positive(height)) {
     return Size{width, height};
   }
   gboolean hasViewBox = FALSE;
   RsvgRectangle viewBox{};
-  rsvg_handle_get_intrinsic_dimensions(handle, nullptr, nullptr, nullptr, nullptr, &hasViewBox,
-                                       &viewBox);
+  rsvg.get_intrinsic_dimensions(handle, nullptr, nullptr, nullptr, nullptr, &hasViewBox, &viewBox);
   if (hasViewBox && positive(viewBox.width) && positive(viewBox.height)) {
     return Size{viewBox.width, viewBox.height};
   }
@@ -33,13 +32,15 @@ Size intrinsicSize(RsvgHandle* handle) {
 
 std::shared_ptr<SVGDocument> SVGDocument::fromData(std::span<const std::uint8_t> data) {
   if (data.empty()) return nullptr;
+  const SVGLibrary* rsvg = SVGLibrary::get();
+  if (!rsvg) return nullptr;
   GError* error = nullptr;
-  RsvgHandle* handle = rsvg_handle_new_from_data(data.data(), data.size(), &error);
+  RsvgHandle* handle = rsvg->new_from_data(data.data(), data.size(), &error);
   if (!handle) {
     g_clear_error(&error);
     return nullptr;
   }
-  return std::shared_ptr<SVGDocument>(new SVGDocument(handle, intrinsicSize(handle)));
+  return std::shared_ptr<SVGDocument>(new SVGDocument(handle, intrinsicSize(*rsvg, handle)));
 }
 
 SVGDocument::~SVGDocument() {

@@ -1,27 +1,27 @@
 #pragma once
 
-// Owning handles for libcurl's C objects.
+// Owning handles for libcurl's C objects, made through the table of CurlLibrary.h.
 
-#include <curl/curl.h>
+#include "http/CurlLibrary.h"
 
 #include <memory>
 
 namespace velquarin::platform::http {
 
 struct CurlEasyDeleter {
-  void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+  void operator()(CURL* easy) const { curl().easy_cleanup(easy); }
 };
 struct CurlMultiDeleter {
-  void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+  void operator()(CURLM* multi) const { curl().multi_cleanup(multi); }
 };
 struct CurlSlistDeleter {
-  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+  void operator()(curl_slist* list) const { curl().slist_free_all(list); }
 };
 struct CurlURLDeleter {
-  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+  void operator()(CURLU* url) const { curl().url_cleanup(url); }
 };
 struct CurlStringDeleter {
-  void operator()(char* text) const { curl_free(text); }
+  void operator()(char* text) const { curl().free(text); }
 };
 
 using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;

@@ -40,7 +40,7 @@ const std::string& userAgent() {
     std::string version = bundle ? bundle->infoString("CFBundleVersion").value_or("") : "";
     if (name.empty()) name = "Velquarin";
     std::string text = version.empty() ? name : name + "/" + version;
-    const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+    const curl_version_info_data* info = curl().version_info(CURLVERSION_NOW);
     if (info && info->version) text += std::string(" libcurl/") + info->version;
     return text;
   }();
@@ -87,6 +87,10 @@ void CurlTransfer::begin() {
     fail(makeError(kURLErrorCannotLoadFromNetwork, url_, "no event loop drives the transfer"));
     return;
   }
+  if (!CurlLibrary::get()) {
+    fail(makeError(kURLErrorCannotLoadFromNetwork, url_, "the HTTP library could not be loaded"));
+    return;
+  }
   if (!configureHop() || !engine.add(shared_from_this())) {
     fail(makeError(kURLErrorUnknown, url_, "the transfer could not be set up"));
     return;
@@ -97,7 +101,7 @@ void CurlTransfer::begin() {
 bool CurlTransfer::configureHop() {
   Engine& engine = Engine::shared();
   if (easy_) {
-    curl_easy_reset(easy_.get());
+    curl().easy_reset(easy_.get());
   } else {
     easy_ = engine.takeEasy();
   }
@@ -117,7 +121,7 @@ bool CurlTransfer::configureHop() {
     if (dropCredentials_ && isCredentialField(name)) continue;
     // "Name:" would remove curl's own field; "Name;" sends the field with an empty value.
     const std::string line = value.empty() ? name + ";" : name + ": " + value;
-    curl_slist* next = curl_slist_append(headerList_.get(), line.c_str());
+    curl_slist* next = curl().slist_append(headerList_.get(), line.c_str());
     if (!next) return false;
     if (next != headerList_.get()) {
       (void)headerList_.release();  // an empty list: `next` is the new head that owns all
@@ -128,39 +132,39 @@ bool CurlTransfer::configureHop() {
   CURL* easy = easy_.get();
   bool ok = true;
   auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
-  set(curl_easy_setopt(easy, CURLOPT_URL, url_.c_str()));
-  set(curl_easy_setopt(easy, CURLOPT_PRIVATE, this));
-  set(curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https"));
-  set(curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  set(curl().easy_setopt(easy, CURLOPT_URL, url_.c_str()));
+  set(curl().easy_setopt(easy, CURLOPT_PRIVATE, this));
+  set(curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https"));
+  set(curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
   // Redirects are followed here, hop by hop, so each target is checked and methods change
   // the way user agents change them.
-  set(curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L));
-  set(curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
-  set(curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, ""));  // every decoder curl has
-  set(curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
+  set(curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L));
+  set(curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
+  set(curl().easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, ""));  // every decoder curl has
+  set(curl().easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
   // Only a hint: curl refuses a new size while a handle still holds its old buffer (after
   // a transfer that failed before it began).
-  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
-  set(curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent().c_str()));
-  set(curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList_.get()));
-  set(curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_));
-  set(curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &Engine::onCloseSocket));
-  set(curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader));
-  set(curl_easy_setopt(easy, CURLOPT_HEADERDATA, this));
-  set(curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onWrite));
-  set(curl_easy_setopt(easy, CURLOPT_WRITEDATA, this));
+  curl().easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+  set(curl().easy_setopt(easy, CURLOPT_USERAGENT, userAgent().c_str()));
+  set(curl().easy_setopt(easy, CURLOPT_HTTPHEADER, headerList_.get()));
+  set(curl().easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_));
+  set(curl().easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &Engine::onCloseSocket));
+  set(curl().easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader));
+  set(curl().easy_setopt(easy, CURLOPT_HEADERDATA, this));
+  set(curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onWrite));
+  set(curl().easy_setopt(easy, CURLOPT_WRITEDATA, this));
   if (const char* file = std::getenv("SSL_CERT_FILE"); file && *file) {
-    set(curl_easy_setopt(easy, CURLOPT_CAINFO, file));
+    set(curl().easy_setopt(easy, CURLOPT_CAINFO, file));
   }
   if (const char* dir = std::getenv("SSL_CERT_DIR"); dir && *dir) {
-    set(curl_easy_setopt(easy, CURLOPT_CAPATH, dir));
+    set(curl().easy_setopt(easy, CURLOPT_CAPATH, dir));
   }
   if (method_ == "GET") {
-    set(curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L));
+    set(curl().easy_setopt(easy, CURLOPT_HTTPGET, 1L));
   } else if (method_ == "HEAD") {
-    set(curl_easy_setopt(easy, CURLOPT_NOBODY, 1L));
+    set(curl().easy_setopt(easy, CURLOPT_NOBODY, 1L));
   } else {
-    set(curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method_.c_str()));
+    set(curl().easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method_.c_str()));
   }
   return ok;
 }
@@ -184,7 +188,7 @@ size_t CurlTransfer::headerLine(const char* line, size_t length) {
 void CurlTransfer::headersEnded() {
   CURL* easy = easy_.get();
   long status = 0;
-  curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+  curl().easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
   // Interim (1xx) heads come first; after the final head only trailers can end a block.
   if (status < 200 || headersDone_) return;
   headersDone_ = true;
@@ -193,7 +197,7 @@ void CurlTransfer::headersEnded() {
   std::optional<std::string> location;
   curl_header* field = nullptr;
   if (isRedirectStatus(status) &&
-      curl_easy_header(easy, "Location", 0, CURLH_HEADER, -1, &field) == CURLHE_OK && field &&
+      curl().easy_header(easy, "Location", 0, CURLH_HEADER, -1, &field) == CURLHE_OK && field &&
       field->value && *field->value) {
     location = resolveURL(url_, field->value);
   }
@@ -204,10 +208,10 @@ void CurlTransfer::headersEnded() {
   }
   if (method_ != "HEAD") {
     curl_off_t length = -1;
-    curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    curl().easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     curl_header* encoding = nullptr;
     const bool encoded =
-        curl_easy_header(easy, "Content-Encoding", 0, CURLH_HEADER, -1, &encoding) == CURLHE_OK;
+        curl().easy_header(easy, "Content-Encoding", 0, CURLH_HEADER, -1, &encoding) == CURLHE_OK;
     if (length > 0 && !encoded) {
       if (static_cast<unsigned long long>(length) > bodyLimit()) {
         pendingError_ = makeError(kURLErrorDataLengthExceedsMaximum, url_,

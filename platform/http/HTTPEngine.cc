@@ -46,14 +46,15 @@ Engine& Engine::shared() {
 }
 
 Engine::Engine() {
-  curl_global_init(CURL_GLOBAL_DEFAULT);
-  multi_.reset(curl_multi_init());
+  if (!CurlLibrary::get()) return;  // no multi handle: every transfer fails at its start
+  curl().global_init(CURL_GLOBAL_DEFAULT);
+  multi_.reset(curl().multi_init());
   if (!multi_) return;
-  curl_multi_setopt(multi_.get(), CURLMOPT_SOCKETFUNCTION, &Engine::onSocket);
-  curl_multi_setopt(multi_.get(), CURLMOPT_SOCKETDATA, this);
-  curl_multi_setopt(multi_.get(), CURLMOPT_TIMERFUNCTION, &Engine::onTimer);
-  curl_multi_setopt(multi_.get(), CURLMOPT_TIMERDATA, this);
-  curl_multi_setopt(multi_.get(), CURLMOPT_MAXCONNECTS, kCachedConnections);
+  curl().multi_setopt(multi_.get(), CURLMOPT_SOCKETFUNCTION, &Engine::onSocket);
+  curl().multi_setopt(multi_.get(), CURLMOPT_SOCKETDATA, this);
+  curl().multi_setopt(multi_.get(), CURLMOPT_TIMERFUNCTION, &Engine::onTimer);
+  curl().multi_setopt(multi_.get(), CURLMOPT_TIMERDATA, this);
+  curl().multi_setopt(multi_.get(), CURLMOPT_MAXCONNECTS, kCachedConnections);
 }
 
 void Engine::perform(std::function<void()> work, bool deliverNow) {
@@ -78,7 +79,7 @@ void Engine::perform(std::function<void()> work, bool deliverNow) {
 
 bool Engine::add(const std::shared_ptr<CurlTransfer>& transfer) {
   if (!multi_ || !transfer->easy()) return false;
-  if (curl_multi_add_handle(multi_.get(), transfer->easy()) != CURLM_OK) return false;
+  if (curl().multi_add_handle(multi_.get(), transfer->easy()) != CURLM_OK) return false;
   running_[transfer->easy()] = transfer;
   ++added_;
   // Curl skips its timer callback when its earliest time-out is unchanged; a new handle
@@ -92,7 +93,7 @@ void Engine::remove(CurlTransfer& transfer) {
   if (!easy) return;
   auto it = running_.find(easy);
   if (it == running_.end()) return;
-  curl_multi_remove_handle(multi_.get(), easy);
+  curl().multi_remove_handle(multi_.get(), easy);
   // The caller holds its own reference; this one may go now.
   running_.erase(it);
 }
@@ -103,12 +104,12 @@ CurlEasy Engine::takeEasy() {
     pool_.pop_back();
     return easy;
   }
-  return CurlEasy(curl_easy_init());
+  return CurlEasy(curl().easy_init());
 }
 
 void Engine::returnEasy(CurlEasy easy) {
   if (!easy) return;
-  curl_easy_reset(easy.get());
+  curl().easy_reset(easy.get());
   if (pool_.size() < kPooledHandles) pool_.push_back(std::move(easy));
 }
 
@@ -184,7 +185,7 @@ void Engine::socketReady(curl_socket_t socket, unsigned events) {
         if (events & kFdReadable) flags |= CURL_CSELECT_IN;
         if (events & kFdWritable) flags |= CURL_CSELECT_OUT;
         int running = 0;
-        curl_multi_socket_action(multi_.get(), socket, flags, &running);
+        curl().multi_socket_action(multi_.get(), socket, flags, &running);
       },
       false);
 }
@@ -209,7 +210,7 @@ void Engine::timerFired(std::uint64_t generation) {
           }
         }
         int running = 0;
-        curl_multi_socket_action(multi_.get(), CURL_SOCKET_TIMEOUT, 0, &running);
+        curl().multi_socket_action(multi_.get(), CURL_SOCKET_TIMEOUT, 0, &running);
         for (curl_socket_t socket : corked) {
           // A socket curl closed meanwhile is gone from the map (its number may be reused).
           auto it = sockets_.find(socket);
@@ -258,7 +259,7 @@ void Engine::sweepIdle() {
 void Engine::settleFinished() {
   if (!multi_) return;
   int pending = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi_.get(), &pending)) {
+  while (CURLMsg* message = curl().multi_info_read(multi_.get(), &pending)) {
     if (message->msg != CURLMSG_DONE) continue;
     const CURLcode result = message->data.result;
     auto it = running_.find(message->easy_handle);
@@ -275,7 +276,7 @@ void Engine::updateTimer() {
   if ((!timerDirty_ && !unarmed) || !multi_) return;
   timerDirty_ = false;
   long timeoutMs = -1;
-  curl_multi_timeout(multi_.get(), &timeoutMs);
+  curl().multi_timeout(multi_.get(), &timeoutMs);
   // No time-out wanted: a timer still armed fires once for nothing, which is cheaper than
   // cancelling and re-arming on every transfer.
   if (timeoutMs < 0) return;

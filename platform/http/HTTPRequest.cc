@@ -40,15 +40,16 @@ struct URLParts {
 
 std::optional<std::string> part(CURLU* url, CURLUPart which, unsigned flags = 0) {
   char* text = nullptr;
-  if (curl_url_get(url, which, &text, flags) != CURLUE_OK || !text) return std::nullopt;
+  if (curl().url_get(url, which, &text, flags) != CURLUE_OK || !text) return std::nullopt;
   CurlString owned(text);
   return std::string(owned.get());
 }
 
 std::optional<URLParts> partsOf(const std::string& url) {
-  CurlURL parsed(curl_url());
-  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
-                     CURLUE_OK) {
+  if (!CurlLibrary::get()) return std::nullopt;
+  CurlURL parsed(curl().url());
+  if (!parsed || curl().url_set(parsed.get(), CURLUPART_URL, url.c_str(),
+                                CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) {
     return std::nullopt;
   }
   auto scheme = part(parsed.get(), CURLUPART_SCHEME);
@@ -81,15 +82,16 @@ bool isHTTPURL(const std::string& url) {
 }
 
 std::optional<std::string> resolveURL(const std::string& base, const std::string& location) {
-  CurlURL parsed(curl_url());
+  if (!CurlLibrary::get()) return std::nullopt;
+  CurlURL parsed(curl().url());
   if (!parsed) return std::nullopt;
-  if (curl_url_set(parsed.get(), CURLUPART_URL, base.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
+  if (curl().url_set(parsed.get(), CURLUPART_URL, base.c_str(), CURLU_NON_SUPPORT_SCHEME) !=
       CURLUE_OK) {
     return std::nullopt;
   }
   // Servers put raw spaces and non-ASCII text in Location; encode them as a browser would.
-  if (curl_url_set(parsed.get(), CURLUPART_URL, location.c_str(),
-                   CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE) != CURLUE_OK) {
+  if (curl().url_set(parsed.get(), CURLUPART_URL, location.c_str(),
+                     CURLU_NON_SUPPORT_SCHEME | CURLU_URLENCODE) != CURLUE_OK) {
     return std::nullopt;
   }
   return part(parsed.get(), CURLUPART_URL);

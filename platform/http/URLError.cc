@@ -1,19 +1,18 @@
 #include "http/URLError.h"
 
-#include <curl/curl.h>
-
 #include "http/CurlHandles.h"
 
 namespace velquarin::platform::http {
 namespace {
 
 std::string hostOf(const std::string& url) {
-  CurlURL parsed(curl_url());
-  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+  if (!CurlLibrary::get()) return url;
+  CurlURL parsed(curl().url());
+  if (!parsed || curl().url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
     return url;
   }
   char* host = nullptr;
-  if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host) return url;
+  if (curl().url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK || !host) return url;
   CurlString owned(host);
   return owned.get();
 }
@@ -72,8 +71,8 @@ URLError urlErrorForCurlCode(int curlCode, std::string url, std::string detail) 
   URLError error;
   error.failingURL = std::move(url);
   error.debugDescription = std::move(detail);
-  if (error.debugDescription.empty()) {
-    error.debugDescription = curl_easy_strerror(static_cast<CURLcode>(curlCode));
+  if (error.debugDescription.empty() && CurlLibrary::get()) {
+    error.debugDescription = curl().easy_strerror(static_cast<CURLcode>(curlCode));
   }
   switch (static_cast<CURLcode>(curlCode)) {
     case CURLE_OPERATION_TIMEDOUT:

@@ -4,8 +4,6 @@
 // the reader's options and the spelling rules of the store file.
 
 #include <glib.h>
-#include <libxml/xmlreader.h>
-#include <libxml/xmlwriter.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -16,22 +14,23 @@
 #include <string_view>
 
 #include "objectgraph/ObjectGraph.h"
+#include "xml/XMLLibrary.h"
 
 namespace velquarin::platform::objectgraph::detail {
 
 struct ReaderDeleter {
-  void operator()(xmlTextReaderPtr reader) const { xmlFreeTextReader(reader); }
+  void operator()(xmlTextReaderPtr reader) const { xml().xmlFreeTextReader(reader); }
 };
 using ReaderPtr = std::unique_ptr<xmlTextReader, ReaderDeleter>;
 struct XmlCharDeleter {
-  void operator()(xmlChar* text) const { xmlFree(text); }
+  void operator()(xmlChar* text) const { xml().freeMemory(text); }
 };
 using XmlText = std::unique_ptr<xmlChar, XmlCharDeleter>;
 struct BufferDeleter {
-  void operator()(xmlBufferPtr buffer) const { xmlBufferFree(buffer); }
+  void operator()(xmlBufferPtr buffer) const { xml().xmlBufferFree(buffer); }
 };
 struct WriterDeleter {
-  void operator()(xmlTextWriterPtr writer) const { xmlFreeTextWriter(writer); }
+  void operator()(xmlTextWriterPtr writer) const { xml().xmlFreeTextWriter(writer); }
 };
 struct GFreeDeleter {
   void operator()(void* memory) const { g_free(memory); }
@@ -48,7 +47,9 @@ inline constexpr int kReaderOptions = XML_PARSE_NONET | XML_PARSE_NOCDATA;
 
 inline void initLibxml() {
   static std::once_flag once;
-  std::call_once(once, [] { xmlInitParser(); });
+  std::call_once(once, [] {
+    if (XMLLibrary::get()) xml().xmlInitParser();
+  });
 }
 
 inline std::string lower(std::string_view text) {

@@ -61,19 +61,19 @@ class StoreReader {
   }
 
   std::string attribute(const char* name) {
-    XmlText value(xmlTextReaderGetAttribute(reader_, BAD_CAST name));
+    XmlText value(xml().xmlTextReaderGetAttribute(reader_, BAD_CAST name));
     return value ? reinterpret_cast<const char*>(value.get()) : std::string();
   }
   bool hasAttribute(const char* name) {
-    XmlText value(xmlTextReaderGetAttribute(reader_, BAD_CAST name));
+    XmlText value(xml().xmlTextReaderGetAttribute(reader_, BAD_CAST name));
     return value != nullptr;
   }
   std::string name() {
-    const xmlChar* text = xmlTextReaderConstName(reader_);
+    const xmlChar* text = xml().xmlTextReaderConstName(reader_);
     return text ? reinterpret_cast<const char*>(text) : std::string();
   }
   std::string outerXml() {
-    XmlText text(xmlTextReaderReadOuterXml(reader_));
+    XmlText text(xml().xmlTextReaderReadOuterXml(reader_));
     if (!text) {
       // The element can be read past but not copied: a later save would drop it.
       context_.keepsEverything_ = false;
@@ -82,33 +82,33 @@ class StoreReader {
     return reinterpret_cast<const char*>(text.get());
   }
   std::string innerText() {
-    XmlText text(xmlTextReaderReadString(reader_));
+    XmlText text(xml().xmlTextReaderReadString(reader_));
     return text ? reinterpret_cast<const char*>(text.get()) : std::string();
   }
 
   // Moves to the next node; false at the end or on a parse error (recorded).
   bool advance() {
-    const int result = xmlTextReaderRead(reader_);
+    const int result = xml().xmlTextReaderRead(reader_);
     if (result < 0) return fail(parseError_.empty() ? "XML parse error" : parseError_);
     if (result == 0) return false;
-    if (xmlTextReaderNodeType(reader_) == XML_READER_TYPE_ENTITY_REFERENCE) {
+    if (xml().xmlTextReaderNodeType(reader_) == XML_READER_TYPE_ENTITY_REFERENCE) {
       return fail("entity references are not allowed");
     }
     return true;
   }
   // Moves past the current element's subtree.
   bool skip() {
-    const int result = xmlTextReaderNext(reader_);
+    const int result = xml().xmlTextReaderNext(reader_);
     if (result < 0) return fail(parseError_.empty() ? "XML parse error" : parseError_);
     if (result == 0) return false;
-    if (xmlTextReaderNodeType(reader_) == XML_READER_TYPE_ENTITY_REFERENCE) {
+    if (xml().xmlTextReaderNodeType(reader_) == XML_READER_TYPE_ENTITY_REFERENCE) {
       return fail("entity references are not allowed");
     }
     return true;
   }
 
   bool rejectDeclarations() {
-    xmlNodePtr node = xmlTextReaderCurrentNode(reader_);
+    xmlNodePtr node = xml().xmlTextReaderCurrentNode(reader_);
     if (!node || node->type != XML_DTD_NODE) return true;
     auto* dtd = reinterpret_cast<xmlDtdPtr>(node);
     if (dtd->entities || dtd->pentities || dtd->children) {
@@ -133,8 +133,8 @@ class StoreReader {
  private:
   bool readDocument() {
     bool more = advance();
-    while (more && xmlTextReaderNodeType(reader_) != XML_READER_TYPE_ELEMENT) {
-      if (xmlTextReaderNodeType(reader_) == XML_READER_TYPE_DOCUMENT_TYPE &&
+    while (more && xml().xmlTextReaderNodeType(reader_) != XML_READER_TYPE_ELEMENT) {
+      if (xml().xmlTextReaderNodeType(reader_) == XML_READER_TYPE_DOCUMENT_TYPE &&
           !rejectDeclarations()) {
         return false;
       }
@@ -143,15 +143,15 @@ class StoreReader {
     if (!error_.empty()) return false;
     if (!more) return fail("no root element");
     if (name() != "database") return fail("the root element is not a database");
-    if (xmlTextReaderIsEmptyElement(reader_)) {
+    if (xml().xmlTextReaderIsEmptyElement(reader_)) {
       while (advance()) {
       }
       return error_.empty();
     }
     more = advance();
     while (more) {
-      const int type = xmlTextReaderNodeType(reader_);
-      if (type == XML_READER_TYPE_END_ELEMENT && xmlTextReaderDepth(reader_) == 0) break;
+      const int type = xml().xmlTextReaderNodeType(reader_);
+      if (type == XML_READER_TYPE_END_ELEMENT && xml().xmlTextReaderDepth(reader_) == 0) break;
       if (type != XML_READER_TYPE_ELEMENT) {
         more = advance();
         continue;
@@ -176,12 +176,12 @@ class StoreReader {
   }
 
   bool readInfo() {
-    if (xmlTextReaderIsEmptyElement(reader_)) return advance();
-    const int depth = xmlTextReaderDepth(reader_);
+    if (xml().xmlTextReaderIsEmptyElement(reader_)) return advance();
+    const int depth = xml().xmlTextReaderDepth(reader_);
     bool more = advance();
     while (more) {
-      const int type = xmlTextReaderNodeType(reader_);
-      if (type == XML_READER_TYPE_END_ELEMENT && xmlTextReaderDepth(reader_) == depth) {
+      const int type = xml().xmlTextReaderNodeType(reader_);
+      if (type == XML_READER_TYPE_END_ELEMENT && xml().xmlTextReaderDepth(reader_) == depth) {
         return advance();
       }
       if (type != XML_READER_TYPE_ELEMENT) {
@@ -246,14 +246,14 @@ class StoreReader {
     objectsById_.emplace(object->id_, object);
     context_.byEntity_[*entityIndex].push_back(object);
     context_.order_.push_back({object, nullptr});
-    if (xmlTextReaderIsEmptyElement(reader_)) return advance();
+    if (xml().xmlTextReaderIsEmptyElement(reader_)) return advance();
 
-    const int depth = xmlTextReaderDepth(reader_);
+    const int depth = xml().xmlTextReaderDepth(reader_);
     std::vector<bool> seenRelationships(entity.relationships.size());
     bool more = advance();
     while (more) {
-      const int nodeType = xmlTextReaderNodeType(reader_);
-      if (nodeType == XML_READER_TYPE_END_ELEMENT && xmlTextReaderDepth(reader_) == depth) {
+      const int nodeType = xml().xmlTextReaderNodeType(reader_);
+      if (nodeType == XML_READER_TYPE_END_ELEMENT && xml().xmlTextReaderDepth(reader_) == depth) {
         return advance();
       }
       if (nodeType != XML_READER_TYPE_ELEMENT) {
@@ -394,13 +394,17 @@ bool Context::attach(const std::string& path, std::string* error) {
     if (error) *error = path + ": larger than " + std::to_string(maxFileBytes_) + " bytes";
     return false;
   }
-  ReaderPtr reader(xmlReaderForFd(fd, nullptr, nullptr, kReaderOptions));
+  if (!XMLLibrary::get()) {
+    if (error) *error = path + ": the XML library could not be loaded";
+    return false;
+  }
+  ReaderPtr reader(xml().xmlReaderForFd(fd, nullptr, nullptr, kReaderOptions));
   if (!reader) {
     if (error) *error = path + ": cannot be read";
     return false;
   }
   StoreReader storeReader(*this, reader.get());
-  xmlTextReaderSetStructuredErrorHandler(reader.get(), &StoreReader::onError, &storeReader);
+  xml().xmlTextReaderSetStructuredErrorHandler(reader.get(), &StoreReader::onError, &storeReader);
   std::string why;
   if (!storeReader.read(&why)) {
     clear();

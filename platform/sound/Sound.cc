@@ -1,8 +1,5 @@
 #include "sound/Sound.h"
 
-#include <alsa/asoundlib.h>
-#include <sndfile.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -12,6 +9,7 @@
 #include <system_error>
 
 #include "bundle/Bundle.h"
+#include "sound/SoundLibrary.h"
 
 namespace velquarin::platform::sound {
 namespace {
@@ -21,18 +19,20 @@ namespace fs = std::filesystem;
 constexpr sf_count_t kChunkFrames = 2048;
 
 struct SndfileCloser {
-  void operator()(SNDFILE* file) const { sf_close(file); }
+  void operator()(SNDFILE* file) const { SoundLibrary::get()->close(file); }
 };
 using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
 
 struct PcmCloser {
-  void operator()(snd_pcm_t* pcm) const { snd_pcm_close(pcm); }
+  void operator()(snd_pcm_t* pcm) const { SoundLibrary::get()->snd_pcm_close(pcm); }
 };
 using PcmHandle = std::unique_ptr<snd_pcm_t, PcmCloser>;
 
 SndfileHandle openSound(const std::string& path, SF_INFO& info) {
   info = {};
-  return SndfileHandle(sf_open(path.c_str(), SFM_READ, &info));
+  const SoundLibrary* sndfile = SoundLibrary::get();
+  if (!sndfile) return nullptr;
+  return SndfileHandle(sndfile->open(path.c_str(), SFM_READ, &info));
 }
 
 std::mutex& playingMutex() {
@@ -59,13 +59,14 @@ class AlsaOutput final : public Output {
  public:
   static std::unique_ptr<AlsaOutput> open(int channels, int rate) {
     static std::once_flag quiet;
-    std::call_once(quiet, [] { snd_lib_error_set_handler(quietAlsaErrors); });
+    std::call_once(quiet, [] { SoundLibrary::get()->snd_lib_error_set_handler(quietAlsaErrors); });
     snd_pcm_t* raw = nullptr;
-    if (snd_pcm_open(&raw, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return nullptr;
+    if (SoundLibrary::get()->snd_pcm_open(&raw, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0)
+      return nullptr;
     PcmHandle pcm(raw);
-    if (snd_pcm_set_params(pcm.get(), SND_PCM_FORMAT_FLOAT_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
-                           static_cast<unsigned>(channels), static_cast<unsigned>(rate), 1,
-                           100000) < 0) {
+    if (SoundLibrary::get()->snd_pcm_set_params(
+            pcm.get(), SND_PCM_FORMAT_FLOAT_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
+            static_cast<unsigned>(channels), static_cast<unsigned>(rate), 1, 100000) < 0) {
       return nullptr;
     }
     return std::unique_ptr<AlsaOutput>(new AlsaOutput(std::move(pcm), channels));
@@ -75,9 +76,10 @@ class AlsaOutput final : public Output {
     // Small pieces: a blocking write lasts a few milliseconds, so a stop is seen soon.
     constexpr sf_count_t kPieceFrames = 256;
     while (count > 0 && !stop) {
-      snd_pcm_sframes_t written = snd_pcm_writei(
+      snd_pcm_sframes_t written = SoundLibrary::get()->snd_pcm_writei(
           pcm_.get(), frames, static_cast<snd_pcm_uframes_t>(std::min(count, kPieceFrames)));
-      if (written < 0) written = snd_pcm_recover(pcm_.get(), static_cast<int>(written), 1);
+      if (written < 0)
+        written = SoundLibrary::get()->snd_pcm_recover(pcm_.get(), static_cast<int>(written), 1);
       if (written < 0) return;
       frames += written * channels_;
       count -= written;
@@ -86,9 +88,9 @@ class AlsaOutput final : public Output {
 
   void finish(bool stopped) override {
     if (stopped) {
-      snd_pcm_drop(pcm_.get());
+      SoundLibrary::get()->snd_pcm_drop(pcm_.get());
     } else {
-      snd_pcm_drain(pcm_.get());
+      SoundLibrary::get()->snd_pcm_drain(pcm_.get());
     }
   }
 
@@ -236,7 +238,8 @@ void Sound::run() {
     if (!output) output = std::make_unique<SilentOutput>(info.samplerate);
     std::vector<float> chunk(static_cast<std::size_t>(kChunkFrames * info.channels));
     while (!stopRequested_) {
-      const sf_count_t frames = sf_readf_float(file.get(), chunk.data(), kChunkFrames);
+      const sf_count_t frames =
+          SoundLibrary::get()->readf_float(file.get(), chunk.data(), kChunkFrames);
       if (frames <= 0) break;
       output->write(chunk.data(), frames, stopRequested_);
     }

@@ -1,24 +1,24 @@
 #include "updater/Appcast.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
 #include <strings.h>
 
 #include <climits>
 #include <map>
 #include <memory>
 
+#include "xml/XMLLibrary.h"
+
 namespace velquarin::platform::updater {
 namespace {
 
 struct DocumentDeleter {
-  void operator()(xmlDocPtr document) const { xmlFreeDoc(document); }
+  void operator()(xmlDocPtr document) const { xml().xmlFreeDoc(document); }
 };
 struct ContextDeleter {
-  void operator()(xmlParserCtxtPtr context) const { xmlFreeParserCtxt(context); }
+  void operator()(xmlParserCtxtPtr context) const { xml().xmlFreeParserCtxt(context); }
 };
 struct TextDeleter {
-  void operator()(xmlChar* text) const { xmlFree(text); }
+  void operator()(xmlChar* text) const { xml().freeMemory(text); }
 };
 
 std::string text(const xmlChar* value) {
@@ -27,14 +27,14 @@ std::string text(const xmlChar* value) {
 
 bool named(xmlNodePtr node, const char* name) {
   return node->type == XML_ELEMENT_NODE && !node->ns &&
-         xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>(name));
+         xml().xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>(name));
 }
 
 // The element's name as properties spell it.
 std::string nameOf(xmlNodePtr node) {
   const std::string local = text(node->name);
   if (!node->ns) return local;
-  if (xmlStrEqual(node->ns->href, reinterpret_cast<const xmlChar*>(kUpdaterNamespace))) {
+  if (xml().xmlStrEqual(node->ns->href, reinterpret_cast<const xmlChar*>(kUpdaterNamespace))) {
     return "sparkle:" + local;
   }
   return node->ns->prefix ? text(node->ns->prefix) + ":" + local : local;
@@ -43,7 +43,7 @@ std::string nameOf(xmlNodePtr node) {
 std::string attributeName(xmlAttrPtr attribute) {
   const std::string local = text(attribute->name);
   if (!attribute->ns) return local;
-  if (xmlStrEqual(attribute->ns->href, reinterpret_cast<const xmlChar*>(kUpdaterNamespace))) {
+  if (xml().xmlStrEqual(attribute->ns->href, reinterpret_cast<const xmlChar*>(kUpdaterNamespace))) {
     return "sparkle:" + local;
   }
   return attribute->ns->prefix ? text(attribute->ns->prefix) + ":" + local : local;
@@ -57,7 +57,7 @@ std::string trimmed(std::string value) {
 }
 
 std::string contentOf(xmlNodePtr node) {
-  std::unique_ptr<xmlChar, TextDeleter> content(xmlNodeGetContent(node));
+  std::unique_ptr<xmlChar, TextDeleter> content(xml().xmlNodeGetContent(node));
   return trimmed(text(content.get()));
 }
 
@@ -65,7 +65,7 @@ nlohmann::json attributesOf(xmlNodePtr node) {
   auto attributes = nlohmann::json::object();
   for (xmlAttrPtr attribute = node->properties; attribute; attribute = attribute->next) {
     std::unique_ptr<xmlChar, TextDeleter> value(
-        xmlNodeListGetString(node->doc, attribute->children, 1));
+        xml().xmlNodeListGetString(node->doc, attribute->children, 1));
     attributes[attributeName(attribute)] = text(value.get());
   }
   return attributes;
@@ -89,7 +89,7 @@ nlohmann::json valueOf(xmlNodePtr node, const std::string& name) {
 }
 
 std::string languageOf(xmlNodePtr node) {
-  std::unique_ptr<xmlChar, TextDeleter> language(xmlNodeGetLang(node));
+  std::unique_ptr<xmlChar, TextDeleter> language(xml().xmlNodeGetLang(node));
   return text(language.get());
 }
 
@@ -136,7 +136,7 @@ void ignoreMessages(void*, const char*, ...) {}
 void refuseDocumentType(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
   auto* parser = static_cast<xmlParserCtxtPtr>(context);
   parser->_private = parser;  // marks the refusal
-  xmlStopParser(parser);
+  xml().xmlStopParser(parser);
 }
 
 }  // namespace
@@ -154,18 +154,19 @@ std::optional<Appcast> parseAppcast(std::string_view feed,
     return std::nullopt;
   };
   if (feed.size() > INT_MAX) return fail("the feed is too large");
-  std::unique_ptr<xmlParserCtxt, ContextDeleter> context(xmlNewParserCtxt());
+  if (!XMLLibrary::get()) return fail("the XML library could not be loaded");
+  std::unique_ptr<xmlParserCtxt, ContextDeleter> context(xml().xmlNewParserCtxt());
   if (!context) return fail("out of memory");
   context->sax->internalSubset = refuseDocumentType;
   context->sax->error = ignoreMessages;
   context->sax->warning = ignoreMessages;
   // No XML_PARSE_NOENT (entities stay unexpanded), no DTD loading, no network, default depth.
   const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
-  std::unique_ptr<xmlDoc, DocumentDeleter> document(xmlCtxtReadMemory(
+  std::unique_ptr<xmlDoc, DocumentDeleter> document(xml().xmlCtxtReadMemory(
       context.get(), feed.data(), static_cast<int>(feed.size()), nullptr, "UTF-8", options));
   if (context->_private) return fail("the feed has a document type declaration");
   if (!document || !context->wellFormed) return fail("the feed is not well-formed XML");
-  xmlNodePtr root = xmlDocGetRootElement(document.get());
+  xmlNodePtr root = xml().xmlDocGetRootElement(document.get());
   if (!root || !named(root, "rss")) return fail("the feed is not an RSS document");
   xmlNodePtr channel = nullptr;
   for (xmlNodePtr child = root->children; child && !channel; child = child->next) {

@@ -1,17 +1,21 @@
 #include "AppleScript/ZqTextFromHTML.h"
 
 #include <glib.h>
-#include <libxml/HTMLparser.h>
 
 #include <array>
 #include <climits>
 #include <cstring>
 #include <memory>
 
+#include "xml/XMLLibrary.h"
+
+using velquarin::platform::xml;
+using velquarin::platform::XMLLibrary;
+
 namespace {
 
 struct DocFree {
-  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+  void operator()(xmlDoc* doc) const { xml().xmlFreeDoc(doc); }
 };
 struct GFree {
   void operator()(gchar* text) const { g_free(text); }
@@ -99,11 +103,12 @@ std::string validUTF8(const std::string& text) {
 
 std::string ZqTextFromHTML(std::string_view html) {
   if (html.empty() || html.size() > static_cast<std::size_t>(INT_MAX)) return "";
+  if (!XMLLibrary::get()) return "";
   // UTF-8 whatever a meta element says; no network; the parser's depth and size limits stay.
   constexpr int kOptions =
       HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC;
   std::unique_ptr<xmlDoc, DocFree> doc(
-      htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, "UTF-8", kOptions));
+      xml().htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, "UTF-8", kOptions));
   if (!doc) return "";
 
   TextBuilder builder;

@@ -28,7 +28,8 @@ nlohmann::json menuContentFromHost(const std::string& type, bool includeMessage)
       [&](Napi::Value result) {
         const auto text = convertToString(result);
         std::string error;
-        auto parsed = ZqConvertFromJSONString(text.value_or(std::string()), &error);
+        // Parsed in place: the reply may be megabytes.
+        auto parsed = ZqConvertFromJSONString(text ? std::string_view(*text) : "", &error);
         if (parsed && !parsed->is_object()) {
           parsed.reset();
           error = "the content is not a JSON object";

@@ -19,7 +19,16 @@ constexpr double kBadgeFontSize = 9;
 
 ZqAccountStatusMenuItem::ZqAccountStatusMenuItem(std::string title, Color color, std::string action,
                                                  std::string keyEquivalent)
-    : MenuItem(std::move(title), std::move(action), std::move(keyEquivalent)), color_(color) {
+    : ZqAccountStatusMenuItem(std::move(title), color, 0, false, std::move(action),
+                              std::move(keyEquivalent)) {}
+
+ZqAccountStatusMenuItem::ZqAccountStatusMenuItem(std::string title, Color color,
+                                                 std::uint64_t count, bool inError,
+                                                 std::string action, std::string keyEquivalent)
+    : MenuItem(std::move(title), std::move(action), std::move(keyEquivalent)),
+      color_(color),
+      count_(count),
+      isInError_(inError) {
   updateImage();
 }
 

@@ -14,6 +14,9 @@ class ZqAccountStatusMenuItem : public velquarin::platform::MenuItem {
  public:
   ZqAccountStatusMenuItem(std::string title, velquarin::platform::Color color, std::string action,
                           std::string keyEquivalent);
+  // With its badge state known up front, so the badge is drawn once.
+  ZqAccountStatusMenuItem(std::string title, velquarin::platform::Color color, std::uint64_t count,
+                          bool inError, std::string action, std::string keyEquivalent);
 
   velquarin::platform::Color color() const { return color_; }
   void setColor(velquarin::platform::Color color);

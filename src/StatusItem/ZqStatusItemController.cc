@@ -272,24 +272,19 @@ void ZqStatusItemController::menuNeedsUpdate(Menu& menu, const std::string& type
         title = ZqFillHostFormat(stringField(translations, "open-format"), args);
         action = kShowTabViewItem;
       }
-      auto item = std::make_shared<ZqAccountStatusMenuItem>(std::move(title), color, action, "");
+      auto item = std::make_shared<ZqAccountStatusMenuItem>(
+          std::move(title), color, needsSignIn ? 0 : count, needsSignIn, action, "");
       item->setTarget(self);
       item->setRepresentedObject(identifier);
-      if (needsSignIn) {
-        item->setIsInError(true);
-      } else {
-        item->setCount(count);
-      }
       menu.addItem(item);
       continue;
     }
 
     menu.addItem(MenuItem::separatorItem());
-    auto accountItem =
-        std::make_shared<ZqAccountStatusMenuItem>(label, color, kShowTabViewItem, "");
+    auto accountItem = std::make_shared<ZqAccountStatusMenuItem>(label, color, count, needsSignIn,
+                                                                 kShowTabViewItem, "");
     accountItem->setTarget(self);
     accountItem->setRepresentedObject(identifier);
-    accountItem->setCount(count);
     menu.addItem(accountItem);
     if (needsSignIn) {
       auto signIn = std::make_shared<ZqStatusItemSmallMenuItem>(
@@ -297,7 +292,6 @@ void ZqStatusItemController::menuNeedsUpdate(Menu& menu, const std::string& type
       signIn->setTarget(self);
       signIn->setRepresentedObject(identifier);
       menu.addItem(signIn);
-      accountItem->setIsInError(true);
       continue;
     }
     if (doNotDisturb) continue;

@@ -1,4 +1,3 @@
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -6,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "http/CurlLibrary.h"
 #include "http/HTTPRequest.h"
 #include "http/URLError.h"
 
@@ -92,7 +92,9 @@ TEST(URLError, CurlResultsMapToThePlatformCodesAndTexts) {
 }
 
 TEST(HTTPRequest, LibcurlIsTheGnuTLSBuildWithTheDecodersWeAdvertise) {
-  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+  const auto* library = http::CurlLibrary::get();  // the one opened beside the platform
+  ASSERT_NE(library, nullptr);
+  const curl_version_info_data* info = library->version_info(CURLVERSION_NOW);
   ASSERT_NE(info, nullptr);
   ASSERT_NE(info->ssl_version, nullptr);
   // An OpenSSL-linked libcurl would bind to the OpenSSL the host binary exports.

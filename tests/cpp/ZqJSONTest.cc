@@ -27,6 +27,12 @@ TEST(ZqJSON, ParsesObjectsAndArraysAndReportsWhyOthersFail) {
   const std::string deep = std::string(100000, '[') + std::string(100000, ']');
   EXPECT_FALSE(ZqConvertFromJSONString(deep, &error));
   EXPECT_EQ(error, "JSON text is nested too deeply");
+  // 512 levels are the most accepted; siblings do not add up.
+  const auto nested = [](int levels) {
+    return std::string(levels, '[') + std::string(levels, ']') + "," + std::string(levels, '[');
+  };
+  EXPECT_TRUE(ZqConvertFromJSONString("[" + nested(511) + std::string(511, ']') + "]", nullptr));
+  EXPECT_FALSE(ZqConvertFromJSONString("[" + nested(512) + std::string(512, ']') + "]", nullptr));
 }
 
 TEST(ZqSourceName, NamesFilesBelowSrcWithoutExtension) {

@@ -1,6 +1,6 @@
 'use strict';
-// The image libraries are opened on the first image call: requiring the module maps none of
-// them, nor the OpenSSL build of libcurl and the libssl they bring along.
+// Libraries start-up does not need are opened on first use: requiring the module maps no image,
+// HTTP, TLS, printing, SVG, sound-file, drawing or XML library; the first image call opens the image one alone.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -12,7 +12,8 @@ const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'lazy-images-'));
 const picture = path.join(scratch, 'grey.png');
 fs.writeFileSync(picture, solidPNG(40, 20));
 
-// The shared libraries mapped before require, after it, and after one scaleImage call.
+// The shared libraries mapped before require, after it, and after one scaleImage call; then
+// how an HTTP request to a closed port fails.
 const probe = (addonDir) => `
   const fs = require('node:fs');
   const path = require('node:path');
@@ -23,7 +24,10 @@ const probe = (addonDir) => `
   const native = require(${JSON.stringify(path.join(addonDir, 'VelquarinNative.node'))});
   const atStart = mapped().filter((name) => !before.includes(name));
   const scaled = native.scaleImage(${JSON.stringify(picture)}, 'PNG', 10, 10);
-  console.log(JSON.stringify({ atStart, afterImage: mapped(), scaled }));`;
+  const afterImage = mapped();
+  const request = native.createRequest('http://127.0.0.1:9/');
+  request.on('error', (http) => console.log(JSON.stringify({ atStart, afterImage, scaled, http })));
+  request.start();`;
 
 async function run(addonDir) {
   const { code, stdout, stderr } = await runChild(probe(addonDir), { timeoutMs: 60000 });
@@ -31,25 +35,30 @@ async function run(addonDir) {
   return { ...JSON.parse(stdout.trim().split('\n').at(-1)), stderr };
 }
 
-// libcrypto is left out: the GnuTLS libcurl still brings it through Debian's libssh2.
-const heavy = /^(libvips|libvelquarin-images|libcurl\.so|libssl\.so)/;
+const heavy = new RegExp('^(libvips|libcurl|libssl|libcrypto|libgnutls|libcups|librsvg|libkrb5|' +
+  'libsndfile|libcairo|libpango|libharfbuzz|libxml2|libicu|' +
+  'libvelquarin-(images|curl|printing|svg|sound|drawing|xml))');
 
-test('require maps no image library nor OpenSSL; the first image call opens them', async () => {
-  const { atStart, afterImage, scaled } = await run(buildDir);
+test('require maps no library opened on first use; an image call opens the image one alone', async () => {
+  const { atStart, afterImage, scaled, http } = await run(buildDir);
+  assert.doesNotMatch(http, /could not be loaded/);
   assert.ok(atStart.includes('libvelquarin-platform.so'), atStart.join(' '));
   assert.deepEqual(atStart.filter((name) => heavy.test(name)), []);
   assert.ok(afterImage.some((name) => name.startsWith('libvips.so')), afterImage.join(' '));
+  assert.deepEqual(afterImage.filter((name) => /^libvelquarin-(curl|printing|svg|sound|drawing|xml)/.test(name)), []);
   const { width, height } = readPNG(scaled);
   assert.deepEqual([width, height], [10, 5]);
 });
 
-test('without the image library, image calls fail with a logged reason', async () => {
+test('without the libraries beside it, image and HTTP calls fail with a logged reason', async () => {
   const partial = fs.mkdtempSync(path.join(scratch, 'addon-'));
   for (const name of ['VelquarinNative.node', 'libvelquarin-platform.so']) {
     fs.copyFileSync(path.join(buildDir, name), path.join(partial, name));
   }
-  const { scaled, afterImage, stderr } = await run(partial);
+  const { scaled, afterImage, http, stderr } = await run(partial);
   assert.equal(scaled, null);
+  assert.match(http, /the HTTP library could not be loaded/);
+  assert.match(stderr, /HTTP is unavailable: cannot load \S+libvelquarin-curl\.so/);
   assert.deepEqual(afterImage.filter((name) => heavy.test(name)), []);
   assert.match(stderr, /Images are unavailable: cannot load \S+libvelquarin-images\.so/);
 });

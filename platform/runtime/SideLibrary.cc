@@ -1,0 +1,39 @@
+#include "runtime/SideLibrary.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+
+#include "logging/Log.h"
+
+namespace velquarin::platform {
+
+namespace {
+
+// Beside this library, wherever the package was unpacked.
+std::string besidePlatform(const char* fileName) {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<const void*>(&besidePlatform), &info) && info.dli_fname) {
+    return (std::filesystem::path(info.dli_fname).parent_path() / fileName).string();
+  }
+  return fileName;
+}
+
+}  // namespace
+
+void SideLibrary::Closer::operator()(void* handle) const {
+  ::dlclose(handle);
+}
+
+SideLibrary::SideLibrary(const char* fileName, const char* entry, const char* unavailable) {
+  const std::string path = besidePlatform(fileName);
+  library_.reset(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
+  if (library_) entry_ = ::dlsym(library_.get(), entry);
+  if (entry_) return;
+  const char* reason = ::dlerror();
+  Log::write(
+      LogLevel::Error, {"runtime/SideLibrary", "SideLibrary", __LINE__},
+      std::string(unavailable) + ": cannot load " + path + ": " + (reason ? reason : "unknown"));
+}
+
+}  // namespace velquarin::platform

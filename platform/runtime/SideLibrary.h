@@ -1,0 +1,30 @@
+#pragma once
+
+// A library of this package that sits beside libvelquarin-platform.so and is opened the
+// first time its service is used, so that start-up never maps it nor what it depends on.
+
+#include <memory>
+#include <string>
+
+namespace velquarin::platform {
+
+class SideLibrary {
+ public:
+  // Opens `fileName` from the platform library's folder and looks up `entry`. On failure
+  // one Error line is logged: "<unavailable>: cannot load <path>: <reason>".
+  SideLibrary(const char* fileName, const char* entry, const char* unavailable);
+
+  // The entry's address; null when the library or the entry could not be found.
+  void* entry() const { return entry_; }
+
+ private:
+  struct Closer {
+    void operator()(void* handle) const;
+  };
+  // Opened with RTLD_NODELETE: what the library made may outlive the handle, and the
+  // libraries it brings register types and handlers that cannot be taken back.
+  std::unique_ptr<void, Closer> library_;
+  void* entry_ = nullptr;
+};
+
+}  // namespace velquarin::platform
