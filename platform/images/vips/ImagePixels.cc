@@ -38,12 +38,12 @@ int keepRegion(VipsRegion* out, VipsRegion* in, const void* params) {
 }  // namespace
 
 VImage generatedImage(const VImage& in, int wide, int high, int bands, VipsBandFormat format,
-                      VipsInterpretation interpretation, GenerateRegion generate,
-                      const void* params, std::size_t paramsSize) {
+                      VipsInterpretation interpretation, VipsDemandStyle hint,
+                      GenerateRegion generate, const void* params, std::size_t paramsSize) {
   VipsImage* raw = vips_image_new();
   VImage out(raw);
   VipsImage* inputs[] = {in.get_image(), nullptr};
-  if (vips_image_pipeline_array(raw, VIPS_DEMAND_STYLE_THINSTRIP, inputs) != 0) throw VError();
+  if (vips_image_pipeline_array(raw, hint, inputs) != 0) throw VError();
   raw->Xsize = wide;
   raw->Ysize = high;
   raw->Bands = bands;
@@ -85,9 +85,9 @@ VipsBlob* ImagePixels::streamTo(const std::function<VipsBlob*(const VImage&)>& w
                          VIPS_CODING_NONE, image_.interpretation(), image_.xres(), image_.yres());
   if (vips_image_write_prepare(raw) != 0) throw VError();
   VipsImage* target = raw;
-  const VImage tee =
-      generatedImage(image_, image_.width(), image_.height(), image_.bands(), image_.format(),
-                     image_.interpretation(), keepRegion, &target, sizeof target);
+  const VImage tee = generatedImage(image_, image_.width(), image_.height(), image_.bands(),
+                                    image_.format(), image_.interpretation(), VIPS_DEMAND_STYLE_ANY,
+                                    keepRegion, &target, sizeof target);
   // Read or not, the file has been consumed: a failed write leaves pixels that fail to read.
   readOnce_ = false;
   VipsBlob* blob = write(tee);

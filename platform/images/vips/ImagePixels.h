@@ -37,13 +37,15 @@ class ImagePixels {
   mutable bool readOnce_;
 };
 
-// A lazy image of `wide` x `high` with `bands` bands of `format`, made strip by strip from
-// `in` by `generate` (run on libvips' worker threads: it must not throw). `params` is copied
-// and lives as long as the image.
+// A lazy image of `wide` x `high` with `bands` bands of `format`, made region by region from
+// `in` by `generate` (run on libvips' worker threads: it must not throw), asked for in the
+// shapes `hint` allows (VIPS_DEMAND_STYLE_ANY: those `in` likes). `params` is copied and lives
+// as long as the image.
 using GenerateRegion = int (*)(VipsRegion* out, VipsRegion* in, const void* params);
 vips::VImage generatedImage(const vips::VImage& in, int wide, int high, int bands,
                             VipsBandFormat format, VipsInterpretation interpretation,
-                            GenerateRegion generate, const void* params, std::size_t paramsSize);
+                            VipsDemandStyle hint, GenerateRegion generate, const void* params,
+                            std::size_t paramsSize);
 
 // Converts any loaded image to uchar sRGB with 3 or 4 bands.
 vips::VImage normalizedPixels(vips::VImage image);

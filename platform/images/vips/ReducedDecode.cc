@@ -107,7 +107,7 @@ VImage premultipliedBoxShrink(const VImage& straight, BlockShape shape) {
   const int wide = (straight.width() + shape.blockWide - 1) / shape.blockWide;
   const int high = (straight.height() + shape.blockHigh - 1) / shape.blockHigh;
   return generatedImage(straight, wide, high, 4, VIPS_FORMAT_USHORT, VIPS_INTERPRETATION_RGB16,
-                        boxShrinkRegion<Sum>, &shape, sizeof shape);
+                        VIPS_DEMAND_STYLE_THINSTRIP, boxShrinkRegion<Sum>, &shape, sizeof shape);
 }
 
 // Back from premultiplied 16-bit (scaled by 256) to straight 8-bit RGBA.
@@ -132,8 +132,8 @@ int unpremultiplyRegion(VipsRegion* out, VipsRegion* in, const void*) {
 
 VImage unpremultiplied(const VImage& premultiplied) {
   return generatedImage(premultiplied, premultiplied.width(), premultiplied.height(), 4,
-                        VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_sRGB, unpremultiplyRegion, nullptr,
-                        0);
+                        VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_sRGB, VIPS_DEMAND_STYLE_ANY,
+                        unpremultiplyRegion, nullptr, 0);
 }
 
 // A picture with straight alpha shrunk to exactly wide x high: whole-block averages of the
