@@ -13,8 +13,8 @@
 #include "Extensions/NSImage+ZqExtensions.h"
 #include "Extensions/NSString+ZqExtensions.h"
 #include "Replies/ZqReplies.h"
-#include "TempFolder.h"
 #include "images/Image.h"
+#include "TempFolder.h"
 #include "screen/Screen.h"
 
 namespace fs = std::filesystem;
@@ -365,31 +365,4 @@ TEST(Colors, HexStringsFollowTheScannerRules) {
   expect("12zz", 0, 0, 0x12 / 255.0);
   expect("FF000000", 0, 0, 0);         // bits above 23 are not a colour
   expect("123456789ABCDEF", 1, 1, 1);  // too large: all bits set
-}
-
-TEST(Images, AShrinkReadOnceFromItsFileGivesTheSamePixelsToEveryLaterReader) {
-  TempFolder scratch;
-  std::vector<std::uint8_t> rgba(std::size_t(400) * 300 * 4);
-  for (std::size_t i = 0; i < rgba.size(); ++i) rgba[i] = std::uint8_t((i * 7) ^ (i >> 9));
-  auto source = Image::fromRGBA(400, 300, rgba);
-  // The block shrink (PNG with alpha) and the thumbnailer (GIF); encoded first or read first.
-  for (const auto type : {BitmapFileType::PNG, BitmapFileType::GIF}) {
-    const fs::path file =
-        fs::path(scratch.path()) / (type == BitmapFileType::PNG ? "a.png" : "a.gif");
-    writeBytes(file, *source->representation(type));
-    for (const bool encodeFirst : {true, false}) {
-      SCOPED_TRACE(file.string() + (encodeFirst ? " encoded first" : " read first"));
-      auto fitted = zq_scaleToMaxWidth(Image::fromFile(file), 100, 100);
-      ASSERT_TRUE(fitted);
-      std::optional<std::vector<std::uint8_t>> png;
-      if (encodeFirst) png = fitted->representation(BitmapFileType::PNG);
-      const auto pixels = fitted->rgbaPixels();
-      if (!encodeFirst) png = fitted->representation(BitmapFileType::PNG);
-      ASSERT_TRUE(png);
-      ASSERT_EQ(pixels.size(), std::size_t(100) * 75 * 4);
-      EXPECT_EQ(Image::fromData(*png)->rgbaPixels(), pixels);
-      EXPECT_EQ(fitted->representation(BitmapFileType::PNG), png);
-      EXPECT_TRUE(fitted->representation(BitmapFileType::JPEG));
-    }
-  }
 }

@@ -51,89 +51,85 @@ void sumBlockRow(const std::uint8_t* row, int pixels, int blockWide, Sum* sums) 
   }
 }
 
-struct BlockShape {
-  int blockWide;
-  int blockHigh;
-};
-
-// Premultiplies and box-averages the decoded rows, 16 at a time from the top as a sequential
-// loader needs, whatever the block height: a tall block never asks for its rows all at once.
-// The blocks at the right and bottom edges may be smaller, so every source pixel counts once.
-// The result is 16-bit: premultiplied components and alpha, both scaled by 256 (0 to 65280),
-// which keeps the fractions the average makes.
+// Premultiplies and box-averages in one pass over the decoded rows, strip by strip, so the
+// full-size picture is never held in memory. The blocks at the right and bottom edges may be
+// smaller, so every source pixel counts once. The result is 16-bit: premultiplied components
+// and alpha, both scaled by 256 (0 to 65280), which keeps the fractions the average makes.
 template <typename Sum>
-int boxShrinkRegion(VipsRegion* out, VipsRegion* in, const void* params) {
-  const auto [blockWide, blockHigh] = *static_cast<const BlockShape*>(params);
-  const int sourceWide = in->im->Xsize;
-  const int sourceHigh = in->im->Ysize;
-  const VipsRect& rect = out->valid;
-  const int left = rect.left * blockWide;
-  const int pixels = std::min(VIPS_RECT_RIGHT(&rect) * blockWide, sourceWide) - left;
-  std::vector<Sum> sums(std::size_t(rect.width) * 4);
-  // Strips on multiples of 16 rows, as the loader keeps them: each is handed over uncopied.
+VImage premultipliedBoxShrink(const VImage& straight, int blockWide, int blockHigh) {
+  const int sourceWide = straight.width();
+  const int sourceHigh = straight.height();
+  const int wide = (sourceWide + blockWide - 1) / blockWide;
+  const int high = (sourceHigh + blockHigh - 1) / blockHigh;
+  VipsImage* raw = vips_image_new_memory();
+  vips_image_init_fields(raw, wide, high, 4, VIPS_FORMAT_USHORT, VIPS_CODING_NONE,
+                         VIPS_INTERPRETATION_RGB16, 1.0, 1.0);
+  VImage shrunk(raw);
+  if (vips_image_write_prepare(raw) != 0) throw VError();
+
+  std::vector<Sum> sums(std::size_t(wide) * 4);
+  const vips::VRegion region = vips::VRegion::new_from_image(straight);
+  // Strips of 16 rows from the top, as a sequential loader needs, whatever the block height:
+  // a tall block never asks for its rows all at once.
   constexpr int kStrip = 16;
-  const int first = rect.top * blockHigh;
-  const int end = std::min(VIPS_RECT_BOTTOM(&rect) * blockHigh, sourceHigh);
-  for (int top = first; top < end; top = (top / kStrip + 1) * kStrip) {
-    const VipsRect strip{left, top, pixels, std::min((top / kStrip + 1) * kStrip, end) - top};
-    if (vips_region_prepare(in, &strip) != 0) return -1;
-    for (int y = top; y < top + strip.height; ++y) {
+  for (int top = 0; top < sourceHigh; top += kStrip) {
+    const int lines = std::min(kStrip, sourceHigh - top);
+    region.prepare(0, top, sourceWide, lines);
+    for (int y = top; y < top + lines; ++y) {
       if (y % blockHigh == 0) std::fill(sums.begin(), sums.end(), Sum(0));
-      sumBlockRow(reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(in, left, y)), pixels,
-                  blockWide, sums.data());
+      sumBlockRow(reinterpret_cast<const std::uint8_t*>(region.addr(0, y)), sourceWide, blockWide,
+                  sums.data());
       if ((y + 1) % blockHigh != 0 && y + 1 != sourceHigh) continue;
       const int block = y / blockHigh;
       const int rows = y + 1 - block * blockHigh;
-      auto* row = reinterpret_cast<std::uint16_t*>(VIPS_REGION_ADDR(out, rect.left, block));
+      auto* out = reinterpret_cast<std::uint16_t*>(VIPS_IMAGE_ADDR(raw, 0, block));
       // Averages scaled by 256, rounded; a double holds every sum exactly.
       const double full = 256.0 / (double(blockWide) * rows);
-      for (int x = 0; x < rect.width; ++x) {
-        const int columns = std::min(blockWide, sourceWide - (rect.left + x) * blockWide);
+      for (int x = 0; x < wide; ++x) {
+        const int columns = std::min(blockWide, sourceWide - x * blockWide);
         const double alphaScale = columns == blockWide ? full : 256.0 / (double(columns) * rows);
         const double colourScale = alphaScale / 255.0;
         const Sum* sum = &sums[std::size_t(x) * 4];
         for (int c = 0; c < 3; ++c) {
-          row[4 * x + c] = std::uint16_t(double(sum[c]) * colourScale + 0.5);
+          out[4 * x + c] = std::uint16_t(double(sum[c]) * colourScale + 0.5);
         }
-        row[4 * x + 3] = std::uint16_t(double(sum[3]) * alphaScale + 0.5);
+        out[4 * x + 3] = std::uint16_t(double(sum[3]) * alphaScale + 0.5);
       }
     }
   }
-  return 0;
-}
-
-template <typename Sum>
-VImage premultipliedBoxShrink(const VImage& straight, BlockShape shape) {
-  const int wide = (straight.width() + shape.blockWide - 1) / shape.blockWide;
-  const int high = (straight.height() + shape.blockHigh - 1) / shape.blockHigh;
-  return generatedImage(straight, wide, high, 4, VIPS_FORMAT_USHORT, VIPS_INTERPRETATION_RGB16,
-                        VIPS_DEMAND_STYLE_THINSTRIP, boxShrinkRegion<Sum>, &shape, sizeof shape);
+  return shrunk;
 }
 
 // Back from premultiplied 16-bit (scaled by 256) to straight 8-bit RGBA.
-int unpremultiplyRegion(VipsRegion* out, VipsRegion* in, const void*) {
-  const VipsRect& rect = out->valid;
-  if (vips_region_prepare(in, &rect) != 0) return -1;
-  for (int y = rect.top; y < VIPS_RECT_BOTTOM(&rect); ++y) {
-    const auto* from = reinterpret_cast<const std::uint16_t*>(VIPS_REGION_ADDR(in, rect.left, y));
-    auto* to = reinterpret_cast<std::uint8_t*>(VIPS_REGION_ADDR(out, rect.left, y));
-    for (int i = 0; i < 4 * rect.width; i += 4) {
-      const std::uint32_t alpha = from[i + 3];
-      to[i + 3] = std::uint8_t(std::min<std::uint32_t>(255, (alpha + 128) / 256));
-      for (int c = 0; c < 3; ++c) {
-        // Nothing left to show is transparent black.
-        const std::uint32_t value = to[i + 3] ? (from[i + c] * 255u + alpha / 2) / alpha : 0;
-        to[i + c] = std::uint8_t(std::min<std::uint32_t>(255, value));
+VImage unpremultiplied(const VImage& premultiplied) {
+  const int wide = premultiplied.width();
+  const int high = premultiplied.height();
+  VipsImage* raw = vips_image_new_memory();
+  vips_image_init_fields(raw, wide, high, 4, VIPS_FORMAT_UCHAR, VIPS_CODING_NONE,
+                         VIPS_INTERPRETATION_sRGB, 1.0, 1.0);
+  VImage straight(raw);
+  if (vips_image_write_prepare(raw) != 0) throw VError();
+  // Computed strip by strip on this thread: no worker threads to hand the pixels between.
+  const vips::VRegion region = vips::VRegion::new_from_image(premultiplied);
+  constexpr int kStrip = 32;
+  for (int top = 0; top < high; top += kStrip) {
+    const int rows = std::min(kStrip, high - top);
+    region.prepare(0, top, wide, rows);
+    for (int y = top; y < top + rows; ++y) {
+      const auto* in = reinterpret_cast<const std::uint16_t*>(region.addr(0, y));
+      auto* out = reinterpret_cast<std::uint8_t*>(VIPS_IMAGE_ADDR(raw, 0, y));
+      for (int i = 0; i < 4 * wide; i += 4) {
+        const std::uint32_t alpha = in[i + 3];
+        out[i + 3] = std::uint8_t(std::min<std::uint32_t>(255, (alpha + 128) / 256));
+        for (int c = 0; c < 3; ++c) {
+          // Nothing left to show is transparent black.
+          const std::uint32_t value = out[i + 3] ? (in[i + c] * 255u + alpha / 2) / alpha : 0;
+          out[i + c] = std::uint8_t(std::min<std::uint32_t>(255, value));
+        }
       }
     }
   }
-  return 0;
-}
-
-VImage unpremultiplied(const VImage& premultiplied) {
-  return generatedImage(premultiplied, premultiplied.width(), premultiplied.height(), 4,
-                        VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_sRGB, VIPS_DEMAND_STYLE_ANY,
-                        unpremultiplyRegion, nullptr, 0);
+  return straight;
 }
 
 // A picture with straight alpha shrunk to exactly wide x high: whole-block averages of the
@@ -156,21 +152,14 @@ std::optional<VImage> straightAlphaAtSize(const VSource& source, int wide, int h
   const int blockHigh = std::max(1, image.height() / (2 * high));
   if (blockWide * blockHigh < 2) return std::nullopt;
   const bool wideSums = std::uint64_t(blockWide) * std::uint64_t(blockHigh) > 66051;
-  const BlockShape shape{blockWide, blockHigh};
-  const VImage shrunk = wideSums ? premultipliedBoxShrink<std::uint64_t>(image, shape)
-                                 : premultipliedBoxShrink<std::uint32_t>(image, shape);
+  const VImage shrunk = wideSums
+                            ? premultipliedBoxShrink<std::uint64_t>(image, blockWide, blockHigh)
+                            : premultipliedBoxShrink<std::uint32_t>(image, blockWide, blockHigh);
   // As the thumbnailer does: an edge block counts as a whole one, off by under a pixel.
   VImage reduced = shrunk;
   if (shrunk.width() != wide || shrunk.height() != high) {
-    // The kernel reads rows either side of each output row: kept in a cache of recent rows,
-    // the blocks are each summed once.
-    reduced = shrunk
-                  .linecache(VImage::option()
-                                 ->set("tile_height", 16)
-                                 ->set("access", VIPS_ACCESS_SEQUENTIAL)
-                                 ->set("threaded", true))
-                  .reduce(double(shrunk.width()) / wide, double(shrunk.height()) / high,
-                          VImage::option()->set("kernel", VIPS_KERNEL_LANCZOS3));
+    reduced = shrunk.reduce(double(shrunk.width()) / wide, double(shrunk.height()) / high,
+                            VImage::option()->set("kernel", VIPS_KERNEL_LANCZOS3));
   }
   if (reduced.width() != wide || reduced.height() != high) return std::nullopt;
   return unpremultiplied(reduced);

@@ -48,8 +48,8 @@ std::optional<VSource> fileSource(const std::string& path) {
 
 namespace {
 
-SharedPixels shared(VImage image, bool readOnce = false) {
-  return std::make_shared<const ImagePixels>(std::move(image), readOnce);
+SharedPixels shared(VImage image) {
+  return std::make_shared<const ImagePixels>(ImagePixels{std::move(image)});
 }
 
 // Reads the header, checks the budget, and sets up (lazy) upright sRGB pixels.
@@ -179,13 +179,13 @@ class VipsImageBackend final : public ImageBackend {
     }
   }
 
-  int pixelsWide(const ImagePixels& pixels) const override { return pixels.width(); }
-  int pixelsHigh(const ImagePixels& pixels) const override { return pixels.height(); }
-  bool hasAlpha(const ImagePixels& pixels) const override { return pixels.bands() == 4; }
+  int pixelsWide(const ImagePixels& pixels) const override { return pixels.image.width(); }
+  int pixelsHigh(const ImagePixels& pixels) const override { return pixels.image.height(); }
+  bool hasAlpha(const ImagePixels& pixels) const override { return pixels.image.bands() == 4; }
 
   std::vector<std::uint8_t> rgbaPixels(const ImagePixels& pixels) const override {
     try {
-      VImage image = pixels.image();
+      VImage image = pixels.image;
       if (image.bands() == 3) image = image.bandjoin_const({255});
       std::size_t length = 0;
       void* memory = image.write_to_memory(&length);
@@ -202,9 +202,7 @@ class VipsImageBackend final : public ImageBackend {
   std::optional<std::vector<std::uint8_t>> encoded(const ImagePixels& pixels, BitmapFileType type,
                                                    std::optional<double> factor) const override {
     try {
-      // A shrink read once from its file is encoded as it is decoded, on two threads.
-      if (VipsBlob* blob = pixels.streamTo(
-              [&](const VImage& image) { return encode(encodable(image, type), type, factor); })) {
+      if (VipsBlob* blob = encode(encodable(pixels.image, type), type, factor)) {
         return takeBlob(blob);
       }
     } catch (const VError&) {
@@ -215,8 +213,8 @@ class VipsImageBackend final : public ImageBackend {
 
   SharedPixels resampled(const SharedPixels& pixels, const std::optional<std::string>& path,
                          int wide, int high) const override {
-    if (wide == pixels->width() && high == pixels->height()) return pixels;
-    const VImage image = pixels->image();
+    const VImage& image = pixels->image;
+    if (wide == image.width() && high == image.height()) return pixels;
     // The file again when shrinking: JPEG, WebP and HEIF can decode at a fraction of their size.
     if (path && wide <= image.width() && high <= image.height()) {
       try {
@@ -224,7 +222,7 @@ class VipsImageBackend final : public ImageBackend {
             out && out->width() == wide && out->height() == high) {
           VImage upright = normalizedPixels(*out);
           upright.remove(VIPS_META_ORIENTATION);
-          return shared(upright, true);
+          return shared(upright);
         }
       } catch (const VError&) {
         vips_error_clear();
@@ -264,8 +262,8 @@ class VipsImageBackend final : public ImageBackend {
         operation == CompositingOperation::SourceAtop ? VIPS_BLEND_MODE_ATOP : VIPS_BLEND_MODE_OVER;
     try {
       const VImage result =
-          withAlpha(base.image())
-              .composite2(overlay.image(), mode, VImage::option()->set("x", x)->set("y", y));
+          withAlpha(base.image)
+              .composite2(overlay.image, mode, VImage::option()->set("x", x)->set("y", y));
       return shared(normalizedPixels(result));
     } catch (const VError&) {
       vips_error_clear();
