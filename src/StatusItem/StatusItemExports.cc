@@ -16,6 +16,8 @@ ZqCallbackSlot menuContentSlot("setStatusItemMenuNeedsUpdateCallbackFunction");
 
 // A reply that does not parse is quoted in the log up to this many characters.
 constexpr std::size_t kLoggedReplyCharacters = 4096;
+// The largest reply whose buffer is kept for the next opening.
+constexpr std::size_t kKeptReplyCapacity = std::size_t(2) << 20;
 
 // The host's reply as text. A string is read into `buffer`, kept between openings with the
 // spare room the JSON reader needs: no allocation of the reply's size at every opening.
@@ -56,14 +58,18 @@ nlohmann::json menuContentFromHost(const std::string& type, bool includeMessage)
         // the strict one, for the reason to log.
         auto parsed = ZqMenuContentFromJSONText(buffer);
         if (!parsed) parsed = ZqConvertFromJSONString(buffer, &error);
+        std::string logged;
+        if (!parsed || !parsed->is_object())
+          logged = ZqTruncateCharacters(buffer, kLoggedReplyCharacters);
+        // A reply of megabytes is not kept for the rest of the process.
+        if (buffer.capacity() > kKeptReplyCapacity) std::string().swap(buffer);
         if (parsed && !parsed->is_object()) {
           parsed.reset();
           error = "the content is not a JSON object";
         }
         if (!parsed) {
-          std::optional<std::string> logged;
-          if (text) logged = ZqTruncateCharacters(*text, kLoggedReplyCharacters);
-          ZQ_LOG_ERROR("Couldn't update status item menu with %@ because of %@", logged, error);
+          ZQ_LOG_ERROR("Couldn't update status item menu with %@ because of %@",
+                       text ? std::optional<std::string>(std::move(logged)) : std::nullopt, error);
           return;
         }
         content = std::move(*parsed);

@@ -68,11 +68,16 @@ bool convert(simdjson::dom::element element, nlohmann::json& out, std::size_t de
 }  // namespace
 
 std::optional<nlohmann::json> ZqMenuContentFromJSONText(const std::string& text) {
-  // Kept between openings: fresh buffers of the text's size would be faulted in page by page
-  // every time. The capacity grows as needed; it is the largest content read on this thread.
-  thread_local simdjson::dom::parser parser;
+  // Kept between openings for content up to kKeptCapacity (fresh buffers would be faulted in
+  // page by page every time); the parser holds about 14 bytes per byte of text, so larger
+  // content gets a parser of its own, freed afterwards.
+  constexpr std::size_t kKeptCapacity = std::size_t(1) << 20;
+  thread_local simdjson::dom::parser kept;
+  std::optional<simdjson::dom::parser> own;
+  simdjson::dom::parser& parser = text.size() <= kKeptCapacity ? kept : own.emplace();
   if (parser.capacity() < text.size() || parser.max_depth() != kMaxDepth + 1) {
-    if (parser.allocate(text.size(), kMaxDepth + 1) != simdjson::SUCCESS) return std::nullopt;
+    const std::size_t capacity = &parser == &kept ? kKeptCapacity : text.size();
+    if (parser.allocate(capacity, kMaxDepth + 1) != simdjson::SUCCESS) return std::nullopt;
   }
   simdjson::dom::element root;
   const bool padded = text.capacity() - text.size() >= simdjson::SIMDJSON_PADDING;
