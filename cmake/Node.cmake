@@ -21,6 +21,10 @@ target_include_directories(node_addon_api SYSTEM INTERFACE ${NODE_ADDON_API_DIR}
 target_compile_definitions(node_addon_api INTERFACE NAPI_VERSION=8 NAPI_DISABLE_CPP_EXCEPTIONS)
 target_link_libraries(node_addon_api INTERFACE node_headers)
 
+# Linked into the add-ons and the platform library, which every start-up loads: references
+# to their own functions are bound at link time rather than looked up by the loader.
+set(VELQUARIN_LOAD_LINK_OPTIONS -Wl,-Bsymbolic-functions -Wl,-O1 -Wl,--hash-style=gnu)
+
 # A Node add-on: a shared module named NAME.node whose N-API symbols resolve in the host.
 function(velquarin_add_addon target output_name)
   add_library(${target} MODULE ${ARGN})
@@ -30,5 +34,5 @@ function(velquarin_add_addon target output_name)
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
     BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
   target_link_libraries(${target} PRIVATE node_addon_api)
-  target_link_options(${target} PRIVATE -Wl,--as-needed)
+  target_link_options(${target} PRIVATE -Wl,--as-needed ${VELQUARIN_LOAD_LINK_OPTIONS})
 endfunction()

@@ -155,7 +155,7 @@ class ZqNetworkRequest final : public Napi::ObjectWrap<ZqNetworkRequest>,
 
   static Napi::Function constructor(Napi::Env env);
   static Napi::Symbol listenersKey(Napi::Env env);
-  Napi::Array listeners(ZqNetworkEvent event);
+  Napi::Array listeners(ZqNetworkEvent event, bool create = false);
   bool hasListeners(ZqNetworkEvent event);
   void emit(ZqNetworkEvent event, napi_value argument);
   void failWith(const http::URLError& error);
@@ -233,9 +233,9 @@ ZqNetworkRequest::ZqNetworkRequest(const Napi::CallbackInfo& info)
     return;
   }
   // The listeners live on the object itself, so a listener that refers to its request
-  // forms a cycle the collector can see, never a leak through a native root.
+  // forms a cycle the collector can see, never a leak through a native root. An event's
+  // list is made when its first listener is added.
   Napi::Array lists = Napi::Array::New(env, kZqNetworkEventCount);
-  for (uint32_t i = 0; i < kZqNetworkEventCount; ++i) lists.Set(i, Napi::Array::New(env));
   Napi::Object self = info.This().As<Napi::Object>();
   self.DefineProperty(Napi::PropertyDescriptor::Value(listenersKey(env), lists, napi_default));
 }
@@ -246,13 +246,20 @@ ZqNetworkRequest::~ZqNetworkRequest() {
   if (context_ && env) napi_async_destroy(env, context_);
 }
 
-Napi::Array ZqNetworkRequest::listeners(ZqNetworkEvent event) {
+Napi::Array ZqNetworkRequest::listeners(ZqNetworkEvent event, bool create) {
   Napi::Env env = Env();
   Napi::Value lists = Value().Get(listenersKey(env));
   if (clearPendingException(env) || !lists.IsArray()) return Napi::Array();
-  Napi::Value list = lists.As<Napi::Array>().Get(static_cast<uint32_t>(event));
-  if (clearPendingException(env) || !list.IsArray()) return Napi::Array();
-  return list.As<Napi::Array>();
+  Napi::Array all = lists.As<Napi::Array>();
+  const auto index = static_cast<uint32_t>(event);
+  Napi::Value list = all.Get(index);
+  if (clearPendingException(env)) return Napi::Array();
+  if (list.IsArray()) return list.As<Napi::Array>();
+  if (!create) return Napi::Array();
+  Napi::Array made = Napi::Array::New(env);
+  all.Set(index, made);
+  if (clearPendingException(env)) return Napi::Array();
+  return made;
 }
 
 bool ZqNetworkRequest::hasListeners(ZqNetworkEvent event) {
@@ -276,7 +283,7 @@ Napi::Value ZqNetworkRequest::on(const Napi::CallbackInfo& info) {
     ZQ_LOG_WARN("on(%@): the listener is not a function and was not added", *name);
     return env.Undefined();
   }
-  Napi::Array list = listeners(*event);
+  Napi::Array list = listeners(*event, true);
   if (!list.IsEmpty()) list.Set(list.Length(), info[1]);
   clearPendingException(env);
   return env.Undefined();
@@ -295,7 +302,7 @@ Napi::Value ZqNetworkRequest::start(const Napi::CallbackInfo& info) {
   Ref();
   held_ = true;
   napi_value resourceName = Napi::String::New(env, "ZqNetworkRequest");
-  if (napi_async_init(env, Napi::Object::New(env), resourceName, &context_) != napi_ok) {
+  if (napi_async_init(env, Value(), resourceName, &context_) != napi_ok) {
     context_ = nullptr;
     clearPendingException(env);
   }
@@ -439,9 +446,8 @@ void ZqNetworkRequest::clear() {
   transfer_.reset();
   Napi::Value lists = Value().Get(listenersKey(env));
   if (!clearPendingException(env) && lists.IsArray()) {
-    for (uint32_t i = 0; i < kZqNetworkEventCount; ++i) {
-      lists.As<Napi::Array>().Set(i, Napi::Array::New(env));
-    }
+    // Drops every event's list (and the functions it holds) at once.
+    lists.As<Napi::Array>().Set("length", Napi::Number::New(env, 0));
   }
   clearPendingException(env);
   if (context_) {

@@ -1,11 +1,5 @@
 #include "hotkeys/X11HotKeys.h"
 
-#include <xcb/xcb.h>
-// xkb.h names a member "explicit", a C++ keyword.
-#define explicit xkb_explicit
-#include <xcb/xkb.h>
-#undef explicit
-
 #include <array>
 #include <cstdlib>
 #include <map>
@@ -17,6 +11,7 @@
 #include "logging/Log.h"
 #include "runloop/FdWatch.h"
 #include "runloop/MainQueue.h"
+#include "x11/X11Library.h"
 
 namespace velquarin::platform {
 namespace {
@@ -28,7 +23,7 @@ template <class T>
 using Reply = std::unique_ptr<T, Free>;
 
 struct Disconnect {
-  void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+  void operator()(xcb_connection_t* connection) const { x11().xcb_disconnect(connection); }
 };
 using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
 
@@ -49,10 +44,10 @@ class X11Backend final : public HotKeyBackend {
     enableDetectableAutoRepeat();
     readModifierMap();
     const std::uint32_t mask = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
-    xcb_change_window_attributes(connection_.get(), root_, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(connection_.get());
-    watch_ = std::make_unique<FdWatch>(xcb_get_file_descriptor(connection_.get()), kFdReadable,
-                                       false, [this](unsigned) { readEvents(); });
+    x11().xcb_change_window_attributes(connection_.get(), root_, XCB_CW_EVENT_MASK, &mask);
+    x11().xcb_flush(connection_.get());
+    watch_ = std::make_unique<FdWatch>(x11().xcb_get_file_descriptor(connection_.get()),
+                                       kFdReadable, false, [this](unsigned) { readEvents(); });
   }
 
   std::string name() const override { return "x11"; }
@@ -81,12 +76,12 @@ class X11Backend final : public HotKeyBackend {
 
   // A held key repeats presses only, so one press per hold reaches the handler.
   void enableDetectableAutoRepeat() {
-    Reply<xcb_xkb_use_extension_reply_t> use(
-        xcb_xkb_use_extension_reply(get(), xcb_xkb_use_extension(get(), 1, 0), nullptr));
+    Reply<xcb_xkb_use_extension_reply_t> use(x11().xcb_xkb_use_extension_reply(
+        get(), x11().xcb_xkb_use_extension(get(), 1, 0), nullptr));
     if (!use || !use->supported) return;
     const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
-    Reply<xcb_xkb_per_client_flags_reply_t> flags(xcb_xkb_per_client_flags_reply(
-        get(), xcb_xkb_per_client_flags(get(), XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0),
+    Reply<xcb_xkb_per_client_flags_reply_t> flags(x11().xcb_xkb_per_client_flags_reply(
+        get(), x11().xcb_xkb_per_client_flags(get(), XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0),
         nullptr));
   }
 
@@ -94,18 +89,18 @@ class X11Backend final : public HotKeyBackend {
   void readModifierMap() {
     numLock_ = XCB_MOD_MASK_2;
     super_ = XCB_MOD_MASK_4;
-    const auto* setup = xcb_get_setup(get());
+    const auto* setup = x11().xcb_get_setup(get());
     const int first = setup->min_keycode;
     const int count = setup->max_keycode - setup->min_keycode + 1;
-    Reply<xcb_get_keyboard_mapping_reply_t> keyboard(xcb_get_keyboard_mapping_reply(
+    Reply<xcb_get_keyboard_mapping_reply_t> keyboard(x11().xcb_get_keyboard_mapping_reply(
         get(),
-        xcb_get_keyboard_mapping(get(), setup->min_keycode, static_cast<std::uint8_t>(count)),
+        x11().xcb_get_keyboard_mapping(get(), setup->min_keycode, static_cast<std::uint8_t>(count)),
         nullptr));
-    Reply<xcb_get_modifier_mapping_reply_t> modifiers(
-        xcb_get_modifier_mapping_reply(get(), xcb_get_modifier_mapping(get()), nullptr));
+    Reply<xcb_get_modifier_mapping_reply_t> modifiers(x11().xcb_get_modifier_mapping_reply(
+        get(), x11().xcb_get_modifier_mapping(get()), nullptr));
     if (!keyboard || !modifiers) return;
     std::map<xcb_keycode_t, xcb_keysym_t> keysymOf;
-    const auto* keysyms = xcb_get_keyboard_mapping_keysyms(keyboard.get());
+    const auto* keysyms = x11().xcb_get_keyboard_mapping_keysyms(keyboard.get());
     const int perKey = keyboard->keysyms_per_keycode;
     for (int key = 0; key < count && perKey > 0; ++key) {
       for (int level = 0; level < perKey; ++level) {
@@ -115,7 +110,7 @@ class X11Backend final : public HotKeyBackend {
         }
       }
     }
-    const auto* codes = xcb_get_modifier_mapping_keycodes(modifiers.get());
+    const auto* codes = x11().xcb_get_modifier_mapping_keycodes(modifiers.get());
     const int perModifier = modifiers->keycodes_per_modifier;
     std::optional<std::uint16_t> numLock, super;
     for (int modifier = 0; modifier < 8; ++modifier) {
@@ -168,17 +163,17 @@ class X11Backend final : public HotKeyBackend {
     const auto base = modifiersOf(combination.modifiers);
     std::vector<xcb_void_cookie_t> cookies;
     for (const auto lock : lockCombinations()) {
-      cookies.push_back(xcb_grab_key_checked(get(), 1, root_, base | lock, *keycode,
-                                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+      cookies.push_back(x11().xcb_grab_key_checked(get(), 1, root_, base | lock, *keycode,
+                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     bool refused = false;
     for (const auto cookie : cookies) {
-      Reply<xcb_generic_error_t> error(xcb_request_check(get(), cookie));
+      Reply<xcb_generic_error_t> error(x11().xcb_request_check(get(), cookie));
       if (error) refused = true;
     }
     if (refused) ungrabAll(combination);
     scheduleRead();
-    return !refused && !xcb_connection_has_error(get());
+    return !refused && !x11().xcb_connection_has_error(get());
   }
 
   void ungrabAll(const HotKeyCombination& combination) {
@@ -186,9 +181,9 @@ class X11Backend final : public HotKeyBackend {
     if (!keycode) return;
     const auto base = modifiersOf(combination.modifiers);
     for (const auto lock : lockCombinations()) {
-      xcb_ungrab_key(get(), *keycode, root_, base | lock);
+      x11().xcb_ungrab_key(get(), *keycode, root_, base | lock);
     }
-    xcb_flush(get());
+    x11().xcb_flush(get());
   }
 
   // Replies read meanwhile may have queued events the socket no longer announces.
@@ -200,10 +195,10 @@ class X11Backend final : public HotKeyBackend {
 
   void readEvents() {
     if (lost_) return;
-    while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(get())}) {
+    while (Reply<xcb_generic_event_t> event{x11().xcb_poll_for_event(get())}) {
       handle(*event);
     }
-    if (xcb_connection_has_error(get())) {
+    if (x11().xcb_connection_has_error(get())) {
       lost_ = true;
       watch_.reset();
       logLine(LogLevel::Error, __LINE__,
@@ -254,14 +249,18 @@ class X11Backend final : public HotKeyBackend {
 
 std::unique_ptr<HotKeyBackend> openX11HotKeys(const char* display, HotKeyPress press,
                                               std::string* why) {
+  if (!X11Library::get()) {
+    if (why) *why = "the X11 library could not be loaded";
+    return nullptr;
+  }
   int screenNumber = 0;
-  Connection connection(xcb_connect(display, &screenNumber));
-  if (!connection || xcb_connection_has_error(connection.get())) {
+  Connection connection(x11().xcb_connect(display, &screenNumber));
+  if (!connection || x11().xcb_connection_has_error(connection.get())) {
     if (why) *why = "cannot connect to the X display";
     return nullptr;
   }
-  auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
-  for (int i = 0; i < screenNumber && screens.rem; ++i) xcb_screen_next(&screens);
+  auto screens = x11().xcb_setup_roots_iterator(x11().xcb_get_setup(connection.get()));
+  for (int i = 0; i < screenNumber && screens.rem; ++i) x11().xcb_screen_next(&screens);
   if (!screens.rem) {
     if (why) *why = "the X display has no such screen";
     return nullptr;

@@ -153,11 +153,14 @@ bool CurlTransfer::configureHop() {
   set(curl().easy_setopt(easy, CURLOPT_HEADERDATA, this));
   set(curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onWrite));
   set(curl().easy_setopt(easy, CURLOPT_WRITEDATA, this));
-  if (const char* file = std::getenv("SSL_CERT_FILE"); file && *file) {
-    set(curl().easy_setopt(easy, CURLOPT_CAINFO, file));
-  }
-  if (const char* dir = std::getenv("SSL_CERT_DIR"); dir && *dir) {
-    set(curl().easy_setopt(easy, CURLOPT_CAPATH, dir));
+  // A plain http hop may still be redirected to https, which is a hop of its own.
+  if (strncasecmp(url_.c_str(), "https:", 6) == 0) {
+    if (const char* file = std::getenv("SSL_CERT_FILE"); file && *file) {
+      set(curl().easy_setopt(easy, CURLOPT_CAINFO, file));
+    }
+    if (const char* dir = std::getenv("SSL_CERT_DIR"); dir && *dir) {
+      set(curl().easy_setopt(easy, CURLOPT_CAPATH, dir));
+    }
   }
   if (method_ == "GET") {
     set(curl().easy_setopt(easy, CURLOPT_HTTPGET, 1L));

@@ -4,9 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "http/CurlTransfer.h"
@@ -21,14 +18,6 @@ constexpr std::size_t kPooledHandles = 64;
 // the moment, which drops to a few between one batch of transfers and the next: connections
 // would be closed and opened again.
 constexpr long kCachedConnections = 256;
-// From this many transfers starting in one loop turn on, their requests leave together.
-constexpr std::size_t kCorkedStart = 2;
-
-void setCork(curl_socket_t socket, bool on) {
-  const int value = on ? 1 : 0;
-  // Not every socket is TCP (a failure only means no coalescing).
-  (void)setsockopt(socket, IPPROTO_TCP, TCP_CORK, &value, sizeof value);
-}
 
 // Runs `task` on the main thread once the loop's current I/O callbacks are done (or from
 // the main queue where the loop cannot say).
@@ -81,7 +70,6 @@ bool Engine::add(const std::shared_ptr<CurlTransfer>& transfer) {
   if (!multi_ || !transfer->easy()) return false;
   if (curl().multi_add_handle(multi_.get(), transfer->easy()) != CURLM_OK) return false;
   running_[transfer->easy()] = transfer;
-  ++added_;
   // Curl skips its timer callback when its earliest time-out is unchanged; a new handle
   // must be driven all the same.
   timerDirty_ = true;
@@ -196,28 +184,9 @@ void Engine::timerFired(std::uint64_t generation) {
   immediatePending_ = false;
   perform(
       [this] {
-        // Curl sends each new transfer's request as it sets that transfer up, so requests
-        // would trickle out some tens of microseconds apart, and a server would wake once
-        // for each. The idle connections they are likely to reuse are corked meanwhile and
-        // released together once curl returns: one burst per loop turn.
-        std::vector<curl_socket_t> corked;
-        if (std::exchange(added_, 0) >= kCorkedStart) {
-          for (auto& [socket, entry] : sockets_) {
-            if (!entry.parked) continue;
-            setCork(socket, true);
-            entry.corked = true;
-            corked.push_back(socket);
-          }
-        }
+        // Every transfer added since the last run leaves in this one call.
         int running = 0;
         curl().multi_socket_action(multi_.get(), CURL_SOCKET_TIMEOUT, 0, &running);
-        for (curl_socket_t socket : corked) {
-          // A socket curl closed meanwhile is gone from the map (its number may be reused).
-          auto it = sockets_.find(socket);
-          if (it == sockets_.end() || !it->second.corked) continue;
-          it->second.corked = false;
-          setCork(socket, false);
-        }
         // The platform clock may run ahead of curl's; ask again rather than wait forever.
         timerDirty_ = true;
       },

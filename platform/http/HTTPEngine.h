@@ -71,7 +71,6 @@ class Engine {
   struct Socket {
     std::unique_ptr<FdWatch> watch;
     bool parked = false;  // curl has no transfer on it now
-    bool corked = false;  // its output is held until curl returns
   };
   std::map<curl_socket_t, Socket> sockets_;
   std::map<CURL*, std::shared_ptr<CurlTransfer>> running_;
@@ -79,7 +78,6 @@ class Engine {
   std::vector<CurlEasy> pool_;
   int depth_ = 0;
   bool timerDirty_ = false;
-  std::size_t added_ = 0;  // transfers handed to curl since it last ran its time-outs
   TimerId timer_ = 0;
   double timerDeadline_ = 0;
   std::uint64_t timerGeneration_ = 0;

@@ -1,7 +1,7 @@
 #include "keyboard/KeyboardLayout.h"
 
 #include <linux/input-event-codes.h>
-#include <xkbcommon/xkbcommon.h>
+#include "x11/X11Library.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -17,13 +17,13 @@ namespace velquarin::platform {
 namespace {
 
 struct ContextFree {
-  void operator()(xkb_context* context) const { xkb_context_unref(context); }
+  void operator()(xkb_context* context) const { x11().xkb_context_unref(context); }
 };
 struct KeymapFree {
-  void operator()(xkb_keymap* keymap) const { xkb_keymap_unref(keymap); }
+  void operator()(xkb_keymap* keymap) const { x11().xkb_keymap_unref(keymap); }
 };
 struct StateFree {
-  void operator()(xkb_state* state) const { xkb_state_unref(state); }
+  void operator()(xkb_state* state) const { x11().xkb_state_unref(state); }
 };
 using Context = std::unique_ptr<xkb_context, ContextFree>;
 using Keymap = std::shared_ptr<xkb_keymap>;
@@ -35,7 +35,9 @@ constexpr std::size_t kMaxNameLength = 64;
 
 struct Layouts {
   std::mutex mutex;
-  Context context{xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES)};
+  // Null when the library cannot be opened: no layout compiles then.
+  Context context{X11Library::get() ? x11().xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES)
+                                    : nullptr};
   std::map<std::pair<std::string, std::string>, Keymap> keymaps;  // null: does not compile
   std::optional<KeyboardLayoutName> chosen;
 };
@@ -44,7 +46,7 @@ Layouts& layouts() {
   static auto* shared = [] {
     auto* made = new Layouts();
     // A layout that does not compile is an answer (false), not a line on standard error.
-    if (made->context) xkb_context_set_log_level(made->context.get(), XKB_LOG_LEVEL_CRITICAL);
+    if (made->context) x11().xkb_context_set_log_level(made->context.get(), XKB_LOG_LEVEL_CRITICAL);
     return made;
   }();
   return *shared;
@@ -87,7 +89,7 @@ Keymap keymapFor(Layouts& shared, const KeyboardLayoutName& name) {
     const xkb_rule_names names{"evdev", "pc105", name.layout.c_str(), name.variant.c_str(),
                                "lv3:ralt_switch"};
     keymap.reset(
-        xkb_keymap_new_from_names(shared.context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS),
+        x11().xkb_keymap_new_from_names(shared.context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS),
         KeymapFree());
   }
   shared.keymaps.emplace(key, keymap);
@@ -97,18 +99,18 @@ Keymap keymapFor(Layouts& shared, const KeyboardLayoutName& name) {
 // The text of the key with the modifier keys in `held` pressed.
 std::string typed(xkb_keymap* keymap, std::uint16_t evdev, const std::vector<std::uint16_t>& held,
                   bool capsLock) {
-  State state(xkb_state_new(keymap));
+  State state(x11().xkb_state_new(keymap));
   if (!state) return {};
   for (const auto modifier : held) {
-    xkb_state_update_key(state.get(), modifier + kEvdevOffset, XKB_KEY_DOWN);
+    x11().xkb_state_update_key(state.get(), modifier + kEvdevOffset, XKB_KEY_DOWN);
   }
   if (capsLock) {
-    xkb_state_update_key(state.get(), KEY_CAPSLOCK + kEvdevOffset, XKB_KEY_DOWN);
-    xkb_state_update_key(state.get(), KEY_CAPSLOCK + kEvdevOffset, XKB_KEY_UP);
+    x11().xkb_state_update_key(state.get(), KEY_CAPSLOCK + kEvdevOffset, XKB_KEY_DOWN);
+    x11().xkb_state_update_key(state.get(), KEY_CAPSLOCK + kEvdevOffset, XKB_KEY_UP);
   }
   char buffer[64] = {};
   const int length =
-      xkb_state_key_get_utf8(state.get(), evdev + kEvdevOffset, buffer, sizeof buffer);
+      x11().xkb_state_key_get_utf8(state.get(), evdev + kEvdevOffset, buffer, sizeof buffer);
   if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return {};
   return std::string(buffer, static_cast<std::size_t>(length));
 }
@@ -137,11 +139,12 @@ std::string spacingAccentOf(xkb_keysym_t keysym) {
 // The first level of the first group: what the key types with no modifiers held.
 std::string unmodified(xkb_keymap* keymap, std::uint16_t evdev) {
   const xkb_keysym_t* keysyms = nullptr;
-  const int count = xkb_keymap_key_get_syms_by_level(keymap, evdev + kEvdevOffset, 0, 0, &keysyms);
+  const int count =
+      x11().xkb_keymap_key_get_syms_by_level(keymap, evdev + kEvdevOffset, 0, 0, &keysyms);
   if (count != 1) return {};
   if (auto accent = spacingAccentOf(keysyms[0]); !accent.empty()) return accent;
   char buffer[16] = {};
-  const int length = xkb_keysym_to_utf8(keysyms[0], buffer, sizeof buffer);
+  const int length = x11().xkb_keysym_to_utf8(keysyms[0], buffer, sizeof buffer);
   return length > 1 ? std::string(buffer) : std::string();
 }
 

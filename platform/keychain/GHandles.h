@@ -1,10 +1,11 @@
 #pragma once
 
 #include <glib-object.h>
-#include <libsecret/secret.h>
 
 #include <memory>
 #include <utility>
+
+#include "keychain/SecretLibrary.h"
 
 // Owning handles for the GLib and libsecret values the Secret Service store uses.
 
@@ -56,7 +57,7 @@ struct GHashTableUnref {
 using GHashTablePtr = std::unique_ptr<GHashTable, GHashTableUnref>;
 
 struct SecretValueUnref {
-  void operator()(SecretValue* value) const { secret_value_unref(value); }
+  void operator()(SecretValue* value) const { libsecret().value_unref(value); }
 };
 using SecretValuePtr = std::unique_ptr<SecretValue, SecretValueUnref>;
 

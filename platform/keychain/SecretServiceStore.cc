@@ -16,6 +16,7 @@
 
 #include "keychain/BoundedWorker.h"
 #include "keychain/GHandles.h"
+#include "keychain/SecretLibrary.h"
 
 namespace velquarin::platform::keychain {
 
@@ -68,7 +69,8 @@ Status statusForError(const GError* error) {
         return kInternalError;
     }
   }
-  if (error->domain == SECRET_ERROR) {
+  // libsecret's error domain by its name, so mapping an error never opens libsecret.
+  if (error->domain != 0 && error->domain == g_quark_try_string("secret-error")) {
     switch (error->code) {
       case SECRET_ERROR_IS_LOCKED:
         return kInteractionNotAllowed;
@@ -157,7 +159,7 @@ GVariant* attributesVariant(GHashTable* attributes) {
 
 SecretValuePtr secretValue(const std::string& secret) {
   return SecretValuePtr(
-      secret_value_new(secret.data(), static_cast<gssize>(secret.size()), "text/plain"));
+      libsecret().value_new(secret.data(), static_cast<gssize>(secret.size()), "text/plain"));
 }
 
 // One method call to an object of the Secret Service; `parameters` may be floating.
@@ -188,6 +190,7 @@ class Connection {
   Status open(GCancellable* cancellable) {
     if (service_ && g_dbus_connection_is_closed(bus_.get())) close();
     if (service_) return kSuccess;
+    if (!SecretLibrary::get()) return kNotAvailable;
     GErrorOut error;
     bus_ = GObjectRef<GDBusConnection>::adopt(
         g_bus_get_sync(G_BUS_TYPE_SESSION, cancellable, error.slot()));
@@ -200,8 +203,9 @@ class Connection {
     // GLib's shared bus connection ends the process when the bus goes away; a lost bus is
     // a store failure for us, never a reason to end the host.
     g_dbus_connection_set_exit_on_close(bus_.get(), FALSE);
-    service_ = GObjectRef<SecretService>::adopt(secret_service_open_sync(
-        SECRET_TYPE_SERVICE, nullptr, SECRET_SERVICE_OPEN_SESSION, cancellable, error.slot()));
+    service_ = GObjectRef<SecretService>::adopt(
+        libsecret().service_open_sync(libsecret().service_get_type(), nullptr,
+                                      SECRET_SERVICE_OPEN_SESSION, cancellable, error.slot()));
     if (service_) return kSuccess;
     const Status status = statusForError(error.get());
     close();
@@ -298,7 +302,7 @@ class SecretServiceStore final : public Store {
     if (!object) return kInvalidItemRef;
     return call([object](Connection& connection, GCancellable* cancellable) {
              GErrorOut error;
-             const gboolean deleted = secret_service_delete_item_dbus_path_sync(
+             const gboolean deleted = libsecret().service_delete_item_dbus_path_sync(
                  object->service(), object->path().c_str(), cancellable, error.slot());
              connection.forgetPath(object->path());
              return Reply{deleted ? kSuccess : statusForError(error.get())};
@@ -332,13 +336,14 @@ class SecretServiceStore final : public Store {
     Reply reply = call([service](Connection& connection, GCancellable* cancellable) {
       GHashTablePtr attributes = attributeTable(service, nullptr);
       GErrorOut error;
-      GObjectListPtr items(secret_service_search_sync(connection.service(), nullptr,
-                                                      attributes.get(), SECRET_SEARCH_ALL,
-                                                      cancellable, error.slot()));
+      GObjectListPtr items(libsecret().service_search_sync(connection.service(), nullptr,
+                                                           attributes.get(), SECRET_SEARCH_ALL,
+                                                           cancellable, error.slot()));
       if (error) return Reply{statusForError(error.get())};
       Reply found{kSuccess};
       for (GList* node = items.get(); node; node = node->next) {
-        GHashTablePtr itemAttributes(secret_item_get_attributes(SECRET_ITEM(node->data)));
+        GHashTablePtr itemAttributes(libsecret().item_get_attributes(
+            G_TYPE_CHECK_INSTANCE_CAST(node->data, libsecret().item_get_type(), SecretItem)));
         const auto* value =
             itemAttributes
                 ? static_cast<const char*>(g_hash_table_lookup(itemAttributes.get(), "account"))
@@ -365,13 +370,13 @@ class SecretServiceStore final : public Store {
 
   static Reply secretOf(SecretService* secrets, std::string path, GCancellable* cancellable,
                         GErrorOut& error) {
-    SecretValuePtr value(secret_service_get_secret_for_dbus_path_sync(secrets, path.c_str(),
-                                                                      cancellable, error.slot()));
+    SecretValuePtr value(libsecret().service_get_secret_for_dbus_path_sync(
+        secrets, path.c_str(), cancellable, error.slot()));
     // No secret and no error: the store left out an item it no longer has, or a locked one.
     if (!value) return Reply{error ? statusForError(error.get()) : kInvalidItemRef};
     Reply found{kSuccess};
     gsize length = 0;
-    const gchar* bytes = secret_value_get(value.get(), &length);
+    const gchar* bytes = libsecret().value_get(value.get(), &length);
     found.text.assign(bytes, length);
     found.item = std::make_shared<SecretServiceItem>(std::move(path),
                                                      GObjectRef<SecretService>::retain(secrets));
@@ -399,9 +404,9 @@ class SecretServiceStore final : public Store {
     GHashTablePtr attributes = attributeTable(service, account ? &*account : nullptr);
     gchar** unlockedPaths = nullptr;
     gchar** lockedPaths = nullptr;
-    const gboolean searched =
-        secret_service_search_for_dbus_paths_sync(secrets, nullptr, attributes.get(), cancellable,
-                                                  &unlockedPaths, &lockedPaths, error.slot());
+    const gboolean searched = libsecret().service_search_for_dbus_paths_sync(
+        secrets, nullptr, attributes.get(), cancellable, &unlockedPaths, &lockedPaths,
+        error.slot());
     GStrvPtr unlocked(unlockedPaths);
     GStrvPtr locked(lockedPaths);
     if (!searched) return Reply{statusForError(error.get())};
@@ -438,7 +443,7 @@ class SecretServiceStore final : public Store {
   static Status setSecret(SecretService* secrets, const std::string& path,
                           const std::string& secret, GCancellable* cancellable) {
     SecretValuePtr value = secretValue(secret);
-    GVariant* encoded = secret_service_encode_dbus_secret(secrets, value.get());
+    GVariant* encoded = libsecret().service_encode_dbus_secret(secrets, value.get());
     if (!encoded) return kInternalError;
     GErrorOut error;
     GVariantPtr reply = callMethod(secrets, path.c_str(), kItemInterface, "SetSecret",
@@ -476,8 +481,8 @@ class SecretServiceStore final : public Store {
     SecretService* secrets = connection.service();
     GErrorOut error;
     // Only an existing default collection: creating one would ask the user for a password.
-    GCharPtr collection(secret_service_read_alias_dbus_path_sync(secrets, SECRET_COLLECTION_DEFAULT,
-                                                                 cancellable, error.slot()));
+    GCharPtr collection(libsecret().service_read_alias_dbus_path_sync(
+        secrets, SECRET_COLLECTION_DEFAULT, cancellable, error.slot()));
     if (error) return Reply{statusForError(error.get())};
     if (!collection) return Reply{kNoDefaultKeychain};
     GVariantPtr locked =
@@ -497,7 +502,7 @@ class SecretServiceStore final : public Store {
     g_hash_table_insert(properties.get(), const_cast<char*>(kItemAttributes),
                         g_variant_ref_sink(attributesVariant(attributes.get())));
     SecretValuePtr value = secretValue(secret);
-    GCharPtr path(secret_service_create_item_dbus_path_sync(
+    GCharPtr path(libsecret().service_create_item_dbus_path_sync(
         secrets, collection.get(), properties.get(), value.get(), SECRET_ITEM_CREATE_REPLACE,
         cancellable, error.slot()));
     if (!path) return Reply{statusForError(error.get())};

@@ -1,7 +1,6 @@
 #include "pasteboard/X11Clipboard.h"
 
 #include <unistd.h>
-#include <xcb/res.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,6 +8,7 @@
 
 #include "pasteboard/ClipboardConversion.h"
 #include "pasteboard/Pasteboard.h"
+#include "x11/X11Library.h"
 
 namespace velquarin::platform {
 namespace {
@@ -85,7 +85,7 @@ void X11Clipboard::serve() {
       default:
         break;
     }
-    xcb_flush(owner_->get());
+    x11().xcb_flush(owner_->get());
   }
 }
 
@@ -109,8 +109,8 @@ void X11Clipboard::answerRequest(const xcb_selection_request_event_t& request) {
   notify.selection = request.selection;
   notify.target = request.target;
   notify.property = answered ? property : xcb_atom_t{XCB_ATOM_NONE};
-  xcb_send_event(owner_->get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
-                 reinterpret_cast<const char*>(&notify));
+  x11().xcb_send_event(owner_->get(), 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&notify));
 }
 
 bool X11Clipboard::sendData(const xcb_selection_request_event_t& request, xcb_atom_t property,
@@ -120,30 +120,30 @@ bool X11Clipboard::sendData(const xcb_selection_request_event_t& request, xcb_at
   if (target == "TARGETS") {
     std::vector<xcb_atom_t> atoms{owner_->atom("TARGETS"), owner_->atom("TIMESTAMP")};
     for (const auto& name : clipboardTargetsOf(*served.items)) atoms.push_back(owner_->atom(name));
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                        XCB_ATOM_ATOM, 32, static_cast<uint32_t>(atoms.size()), atoms.data());
+    x11().xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                              XCB_ATOM_ATOM, 32, static_cast<uint32_t>(atoms.size()), atoms.data());
     return true;
   }
   if (target == "TIMESTAMP") {
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                        XCB_ATOM_INTEGER, 32, 1, &served.time);
+    x11().xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                              XCB_ATOM_INTEGER, 32, 1, &served.time);
     return true;
   }
   auto data = clipboardDataForTarget(*served.items, target);
   if (!data) return false;
   const xcb_atom_t type = target == "TEXT" ? owner_->atom("UTF8_STRING") : request.target;
   if (data->size() <= chunkBytes_) {
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, type, 8,
-                        static_cast<uint32_t>(data->size()), data->data());
+    x11().xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, type,
+                              8, static_cast<uint32_t>(data->size()), data->data());
     return true;
   }
   if (data->size() > UINT32_MAX) return false;
   // Incremental: announce the size, then one piece each time the requestor deletes the last.
   const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-  xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK, &events);
+  x11().xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK, &events);
   const auto size = static_cast<uint32_t>(data->size());
-  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                      owner_->atom("INCR"), 32, 1, &size);
+  x11().xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                            owner_->atom("INCR"), 32, 1, &size);
   auto transfer = std::make_unique<Transfer>();
   transfer->data = std::make_shared<const PasteboardBytes>(std::move(*data));
   transfer->type = type;
@@ -158,8 +158,9 @@ void X11Clipboard::continueTransfer(const xcb_property_notify_event_t& event) {
   if (found == transfers_.end()) return;
   auto& transfer = *found->second;
   const auto piece = std::min(chunkBytes_, transfer.data->size() - transfer.offset);
-  xcb_change_property(owner_->get(), XCB_PROP_MODE_REPLACE, event.window, event.atom, transfer.type,
-                      8, static_cast<uint32_t>(piece), transfer.data->data() + transfer.offset);
+  x11().xcb_change_property(owner_->get(), XCB_PROP_MODE_REPLACE, event.window, event.atom,
+                            transfer.type, 8, static_cast<uint32_t>(piece),
+                            transfer.data->data() + transfer.offset);
   transfer.offset += piece;
   transfer.lastProgress = Clock::now();
   if (piece == 0) transfers_.erase(found);  // the empty piece ends it
@@ -176,8 +177,8 @@ void X11Clipboard::dropStaleTransfers() {
 
 xcb_window_t X11Clipboard::ownerWindowOfClipboard() const {
   auto* connection = reader_->get();
-  XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-      connection, xcb_get_selection_owner(connection, clipboard_), nullptr));
+  XcbReply<xcb_get_selection_owner_reply_t> reply(x11().xcb_get_selection_owner_reply(
+      connection, x11().xcb_get_selection_owner(connection, clipboard_), nullptr));
   return reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
 }
 
@@ -192,15 +193,15 @@ bool X11Clipboard::ownsClipboard() const {
 bool X11Clipboard::ownerIsThisProcess(xcb_window_t owner) {
   auto* connection = reader_->get();
   xcb_res_client_id_spec_t clientQuery{owner, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-  XcbReply<xcb_res_query_client_ids_reply_t> reply(xcb_res_query_client_ids_reply(
-      connection, xcb_res_query_client_ids(connection, 1, &clientQuery), nullptr));
+  XcbReply<xcb_res_query_client_ids_reply_t> reply(x11().xcb_res_query_client_ids_reply(
+      connection, x11().xcb_res_query_client_ids(connection, 1, &clientQuery), nullptr));
   if (!reply) return false;
-  for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem;
-       xcb_res_client_id_value_next(&ids)) {
+  for (auto ids = x11().xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem;
+       x11().xcb_res_client_id_value_next(&ids)) {
     const auto& [client, byteLength] = *ids.data;
     if ((client.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
-        xcb_res_client_id_value_value_length(ids.data) == 1) {
-      return *xcb_res_client_id_value_value(ids.data) == static_cast<uint32_t>(::getpid());
+        x11().xcb_res_client_id_value_value_length(ids.data) == 1) {
+      return *x11().xcb_res_client_id_value_value(ids.data) == static_cast<uint32_t>(::getpid());
     }
   }
   return false;
@@ -209,8 +210,8 @@ bool X11Clipboard::ownerIsThisProcess(xcb_window_t owner) {
 // A server timestamp: the time of an empty change to a property of our own.
 std::optional<xcb_timestamp_t> X11Clipboard::serverTime() {
   const xcb_atom_t property = reader_->atom("VELQUARIN_TIMESTAMP");
-  xcb_change_property(reader_->get(), XCB_PROP_MODE_APPEND, reader_->window(), property,
-                      XCB_ATOM_STRING, 8, 0, "");
+  x11().xcb_change_property(reader_->get(), XCB_PROP_MODE_APPEND, reader_->window(), property,
+                            XCB_ATOM_STRING, 8, 0, "");
   const xcb_window_t window = reader_->window();
   auto event = reader_->waitForEvent(
       [&](const xcb_generic_event_t& each) {
@@ -233,9 +234,9 @@ bool X11Clipboard::publish(std::shared_ptr<const ClipboardItems> items) {
     served_ = {std::move(items), *time};
   }
   auto* connection = owner_->get();
-  xcb_set_selection_owner(connection, owner_->window(), clipboard_, *time);
-  XcbReply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
-      connection, xcb_get_selection_owner(connection, clipboard_), nullptr));
+  x11().xcb_set_selection_owner(connection, owner_->window(), clipboard_, *time);
+  XcbReply<xcb_get_selection_owner_reply_t> reply(x11().xcb_get_selection_owner_reply(
+      connection, x11().xcb_get_selection_owner(connection, clipboard_), nullptr));
   if (reply && reply->owner == owner_->window()) return true;
   std::lock_guard lock(servedMutex_);
   served_ = {};
@@ -284,25 +285,25 @@ std::optional<PropertyValue> takeProperty(XcbConnection& reader, xcb_atom_t prop
   PropertyValue value;
   uint32_t offset = 0;
   for (;;) {
-    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+    XcbReply<xcb_get_property_reply_t> reply(x11().xcb_get_property_reply(
         connection,
-        xcb_get_property(connection, 0, reader.window(), property, XCB_GET_PROPERTY_TYPE_ANY,
-                         offset, kPropertyPieceUnits),
+        x11().xcb_get_property(connection, 0, reader.window(), property, XCB_GET_PROPERTY_TYPE_ANY,
+                               offset, kPropertyPieceUnits),
         nullptr));
     if (!reply) return std::nullopt;
-    const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply.get()));
+    const auto length = static_cast<std::size_t>(x11().xcb_get_property_value_length(reply.get()));
     if (value.bytes.size() + length + reply->bytes_after > limit) {
-      xcb_delete_property(connection, reader.window(), property);
+      x11().xcb_delete_property(connection, reader.window(), property);
       return std::nullopt;
     }
-    const auto* start = static_cast<const uint8_t*>(xcb_get_property_value(reply.get()));
+    const auto* start = static_cast<const uint8_t*>(x11().xcb_get_property_value(reply.get()));
     value.bytes.insert(value.bytes.end(), start, start + length);
     value.type = reply->type;
     if (reply->bytes_after == 0) break;
     offset += static_cast<uint32_t>(length / 4);
   }
-  xcb_delete_property(connection, reader.window(), property);
-  xcb_flush(connection);
+  x11().xcb_delete_property(connection, reader.window(), property);
+  x11().xcb_flush(connection);
   return value;
 }
 
@@ -314,8 +315,8 @@ std::optional<PasteboardBytes> X11Clipboard::convert(xcb_atom_t target, xcb_atom
   // A few properties in turn, so pieces still arriving for an abandoned read go elsewhere.
   const xcb_atom_t property =
       reader_->atom("VELQUARIN_SELECTION_" + std::to_string(readCounter_++ % 4));
-  xcb_delete_property(connection, window, property);
-  xcb_convert_selection(connection, window, clipboard_, target, property, XCB_CURRENT_TIME);
+  x11().xcb_delete_property(connection, window, property);
+  x11().xcb_convert_selection(connection, window, clipboard_, target, property, XCB_CURRENT_TIME);
   auto event = reader_->waitForEvent(
       [&](const xcb_generic_event_t& each) {
         if (eventType(each) != XCB_SELECTION_NOTIFY) return false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <xcb/xcb.h>
+#include "x11/X11Library.h"
 
 #include <chrono>
 #include <cstdint>
@@ -34,7 +34,7 @@ class XcbConnection {
 
   xcb_connection_t* get() const { return connection_; }
   xcb_window_t window() const { return window_; }
-  bool broken() const { return xcb_connection_has_error(connection_) != 0; }
+  bool broken() const { return x11().xcb_connection_has_error(connection_) != 0; }
   // The largest request the server takes, in bytes.
   std::size_t maximumRequestBytes() const;
 

@@ -1,6 +1,6 @@
 #include "support/RootWindowCapture.h"
 
-#include <xcb/xcb.h>
+#include "x11/X11Library.h"
 
 #include <cstdlib>
 #include <vector>
@@ -9,7 +9,7 @@ namespace velquarin::platform::support {
 namespace {
 
 struct ConnectionCloser {
-  void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+  void operator()(xcb_connection_t* connection) const { x11().xcb_disconnect(connection); }
 };
 struct ReplyFree {
   void operator()(void* reply) const { std::free(reply); }
@@ -25,12 +25,14 @@ std::shared_ptr<Image> captureRootWindow(const std::string& display, std::string
     if (why) *why = reason;
     return nullptr;
   };
+  if (!X11Library::get()) return fail("the X11 library could not be loaded");
   int screenNumber = 0;
   std::unique_ptr<xcb_connection_t, ConnectionCloser> connection(
-      xcb_connect(display.c_str(), &screenNumber));
-  if (xcb_connection_has_error(connection.get())) return fail("the display cannot be reached");
-  auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
-  for (int i = 0; i < screenNumber && screens.rem; ++i) xcb_screen_next(&screens);
+      x11().xcb_connect(display.c_str(), &screenNumber));
+  if (x11().xcb_connection_has_error(connection.get()))
+    return fail("the display cannot be reached");
+  auto screens = x11().xcb_setup_roots_iterator(x11().xcb_get_setup(connection.get()));
+  for (int i = 0; i < screenNumber && screens.rem; ++i) x11().xcb_screen_next(&screens);
   if (!screens.rem) return fail("the display has no such screen");
   const xcb_screen_t* screen = screens.data;
   const std::size_t width = screen->width_in_pixels;
@@ -38,14 +40,14 @@ std::shared_ptr<Image> captureRootWindow(const std::string& display, std::string
   if (width == 0 || height == 0 || width * height > kMaximumPixels) {
     return fail("the screen's size is out of range");
   }
-  std::unique_ptr<xcb_get_image_reply_t, ReplyFree> reply(xcb_get_image_reply(
+  std::unique_ptr<xcb_get_image_reply_t, ReplyFree> reply(x11().xcb_get_image_reply(
       connection.get(),
-      xcb_get_image(connection.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0,
-                    static_cast<uint16_t>(width), static_cast<uint16_t>(height), ~0u),
+      x11().xcb_get_image(connection.get(), XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0,
+                          static_cast<uint16_t>(width), static_cast<uint16_t>(height), ~0u),
       nullptr));
   if (!reply) return fail("the server refused the screen's pixels");
-  const auto* data = xcb_get_image_data(reply.get());
-  const auto length = static_cast<std::size_t>(xcb_get_image_data_length(reply.get()));
+  const auto* data = x11().xcb_get_image_data(reply.get());
+  const auto length = static_cast<std::size_t>(x11().xcb_get_image_data_length(reply.get()));
   if (reply->depth != 24 || length != width * height * 4) {
     return fail("the screen's pixels are not 24-bit colour in 32-bit units");
   }

@@ -103,7 +103,7 @@ ZqPDFServices::ZqPDFServices() {
   if (home && *home) pdfServicesPath_ = std::string(home) + "/Library/PDF Services";
 }
 
-void ZqPDFServices::removeBookmarksToOurselves() const {
+void ZqPDFServices::removeBookmarksToOurselves(const std::string& keep) const {
   if (!pdfServicesPath_) return;
   const auto& folder = *pdfServicesPath_;
   const auto ours = velquarin::platform::Bundle::main()->identifier();
@@ -113,6 +113,7 @@ void ZqPDFServices::removeBookmarksToOurselves() const {
     entries.push_back(it->path().string());
   }
   for (const auto& entry : entries) {
+    if (entry == keep) continue;
     const auto target = bookmarkTarget(folder, entry);
     if (target && !exists(*target)) continue;  // does not resolve: left alone
     const auto bundle = bundleAt(target.value_or(entry));
@@ -128,14 +129,19 @@ void ZqPDFServices::install() const {
     ZQ_LOG_WARN("No home folder: the PDF service is not installed");
     return;
   }
-  removeBookmarksToOurselves();
   const auto& folder = *pdfServicesPath_;
+  const std::string entry = folder + "/" + kEntryName;
+  const std::string bundle = velquarin::platform::Bundle::main()->path();
+  // Every start installs the entry: when it already points at this bundle it stays as it
+  // is rather than being deleted and made again.
+  const auto target = bookmarkTarget(folder, entry);
+  const bool current = target && *target == bundle && exists(bundle);
+  removeBookmarksToOurselves(current ? entry : std::string());
+  if (current) return;
   std::error_code error;
   if (!fs::is_directory(folder, error) && fs::create_directories(folder, error)) {
     ZQ_LOG_INFO("Created %@", folder);
   }
-  const std::string entry = folder + "/" + kEntryName;
-  const std::string bundle = velquarin::platform::Bundle::main()->path();
   struct stat status {};
   if (::stat(bundle.c_str(), &status) != 0) {
     ZQ_LOG_ERROR("While creating bookmarkData for '%@'. %@", entry, std::strerror(errno));
@@ -158,7 +164,7 @@ void ZqPDFServices::uninstall() const {
     ZQ_LOG_WARN("No home folder: there is no PDF service to remove");
     return;
   }
-  removeBookmarksToOurselves();
+  removeBookmarksToOurselves({});
   // rmdir removes the folder only when it lists no entries.
   if (::rmdir(pdfServicesPath_->c_str()) == 0) ZQ_LOG_INFO("Deleted %@", *pdfServicesPath_);
 }

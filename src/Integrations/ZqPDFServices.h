@@ -19,7 +19,8 @@ class ZqPDFServices {
   void uninstall() const;
   // Removes every entry of the folder that stands for this application (by its bundle
   // identifier), and links to the previous major version's application.
-  void removeBookmarksToOurselves() const;
+  // Leaves `keep` (an entry already pointing at this bundle) in place; empty keeps none.
+  void removeBookmarksToOurselves(const std::string& keep) const;
 
  private:
   ZqPDFServices();

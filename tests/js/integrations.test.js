@@ -308,6 +308,10 @@ test('the PDF service entry: installed, moved, replaced, kept and removed', asyn
   fs.rmSync(moved, { recursive: true });  // our entry now dangles: replaced, not kept
   await start(first);
   assert.equal(fs.readlinkSync(entry), first);
+  const made = fs.lstatSync(entry, { bigint: true });
+  const again = await start(first);  // already right: left as it is
+  assert.equal(fs.lstatSync(entry, { bigint: true }).ino, made.ino);
+  assert.doesNotMatch(again.output, /(Deleted|Created) .*Mail PDF with Velquarin/);
 
   const { output } = await start(first, 'native.uninstallPDFServices();');
   assert.match(output, /Deleted .*Mail PDF with Velquarin/);

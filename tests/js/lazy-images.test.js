@@ -1,6 +1,6 @@
 'use strict';
 // Libraries start-up does not need are opened on first use: requiring the module maps no image,
-// HTTP, TLS, printing, SVG, sound-file, drawing or XML library; the first image call opens the image one alone.
+// HTTP, TLS, printing, SVG, sound-file, drawing, XML, credential-store or X11 library; the first image call opens the image one alone.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -13,7 +13,7 @@ const picture = path.join(scratch, 'grey.png');
 fs.writeFileSync(picture, solidPNG(40, 20));
 
 // The shared libraries mapped before require, after it, and after one scaleImage call; then
-// how an HTTP request to a closed port fails.
+// what a credential read, a keyboard layout and an HTTP request to a closed port answer.
 const probe = (addonDir) => `
   const fs = require('node:fs');
   const path = require('node:path');
@@ -25,8 +25,10 @@ const probe = (addonDir) => `
   const atStart = mapped().filter((name) => !before.includes(name));
   const scaled = native.scaleImage(${JSON.stringify(picture)}, 'PNG', 10, 10);
   const afterImage = mapped();
+  const credential = JSON.parse(native.getPasswordForAccount('lazy-probe-account'));
+  const layout = require(${JSON.stringify(path.join(addonDir, 'VelquarinPlatform.node'))}).setKeyboardLayout('us');
   const request = native.createRequest('http://127.0.0.1:9/');
-  request.on('error', (http) => console.log(JSON.stringify({ atStart, afterImage, scaled, http })));
+  request.on('error', (http) => console.log(JSON.stringify({ atStart, afterImage, scaled, credential, layout, http })));
   request.start();`;
 
 async function run(addonDir) {
@@ -36,27 +38,32 @@ async function run(addonDir) {
 }
 
 const heavy = new RegExp('^(libvips|libcurl|libssl|libcrypto|libgnutls|libcups|librsvg|libkrb5|' +
-  'libsndfile|libcairo|libpango|libharfbuzz|libxml2|libicu|' +
-  'libvelquarin-(images|curl|printing|svg|sound|drawing|xml))');
+  'libsndfile|libcairo|libpango|libharfbuzz|libxml2|libicu|libsecret|libxcb|libxkbcommon|' +
+  'libvelquarin-(images|curl|printing|svg|sound|drawing|xml|secret|x11))');
 
 test('require maps no library opened on first use; an image call opens the image one alone', async () => {
-  const { atStart, afterImage, scaled, http } = await run(buildDir);
+  const { atStart, afterImage, scaled, layout, http } = await run(buildDir);
+  assert.equal(layout, true);
   assert.doesNotMatch(http, /could not be loaded/);
   assert.ok(atStart.includes('libvelquarin-platform.so'), atStart.join(' '));
   assert.deepEqual(atStart.filter((name) => heavy.test(name)), []);
   assert.ok(afterImage.some((name) => name.startsWith('libvips.so')), afterImage.join(' '));
-  assert.deepEqual(afterImage.filter((name) => /^libvelquarin-(curl|printing|svg|sound|drawing|xml)/.test(name)), []);
+  assert.deepEqual(afterImage.filter((name) => /^libvelquarin-(curl|printing|svg|sound|drawing|xml|secret|x11)/.test(name)), []);
   const { width, height } = readPNG(scaled);
   assert.deepEqual([width, height], [10, 5]);
 });
 
-test('without the libraries beside it, image and HTTP calls fail with a logged reason', async () => {
+test('without the libraries beside it, image, credential, keyboard and HTTP calls fail with a logged reason', async () => {
   const partial = fs.mkdtempSync(path.join(scratch, 'addon-'));
-  for (const name of ['VelquarinNative.node', 'libvelquarin-platform.so']) {
+  for (const name of ['VelquarinNative.node', 'VelquarinPlatform.node', 'libvelquarin-platform.so']) {
     fs.copyFileSync(path.join(buildDir, name), path.join(partial, name));
   }
-  const { scaled, afterImage, http, stderr } = await run(partial);
+  const { scaled, afterImage, credential, layout, http, stderr } = await run(partial);
+  assert.equal(layout, false);
+  assert.match(stderr, /The X display is unavailable: cannot load \S+libvelquarin-x11\.so/);
   assert.equal(scaled, null);
+  assert.deepEqual(credential, { 'ok?': false, error: -25291 });
+  assert.match(stderr, /The credential store is unavailable: cannot load \S+libvelquarin-secret\.so/);
   assert.match(http, /the HTTP library could not be loaded/);
   assert.match(stderr, /HTTP is unavailable: cannot load \S+libvelquarin-curl\.so/);
   assert.deepEqual(afterImage.filter((name) => heavy.test(name)), []);

@@ -539,6 +539,16 @@ test('HTTPS trusts the configured authority and rejects an untrusted certificate
     assert.deepEqual(types(bad.events), ['error']);
     assert.match(bad.events[0].text, /Code=-1202 "The certificate for this server is invalid\./);
     assert.equal(rogue.seen.length, 0);
+    // A plain hop redirected to https is checked against the same authority. The "end"
+    // listener is first added once the response is in.
+    const plain = await serve(t, { '/hop': (req, res) => res.writeHead(302, { Location: trusted.url('/tls') }).end() });
+    const hopped = await new Promise((resolve) => {
+      const request = native.createRequest(plain.url('/hop'));
+      request.on('response', () => request.on('end', (r) => resolve(Buffer.from(r.buffer).toString())));
+      request.on('error', resolve);
+      request.start();
+    });
+    assert.equal(hopped, 'secure');
   } finally {
     if (previous === undefined) delete process.env.SSL_CERT_FILE;
     else process.env.SSL_CERT_FILE = previous;

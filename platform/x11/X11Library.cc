@@ -1,0 +1,25 @@
+#include "x11/X11Library.h"
+
+#include <cstdlib>
+
+#include "runtime/SideLibrary.h"
+
+namespace velquarin::platform {
+
+const X11Library* X11Library::get() {
+  static const X11Library* const table = [] {
+    static const SideLibrary library("libvelquarin-x11.so", kX11LibraryEntry,
+                                     "The X display is unavailable");
+    auto entry = reinterpret_cast<X11LibraryEntry>(library.entry());
+    return entry ? entry() : nullptr;
+  }();
+  return table;
+}
+
+const X11Library& x11() {
+  const X11Library* table = X11Library::get();
+  if (!table) std::abort();  // unreachable: callers check get() before connecting or compiling
+  return *table;
+}
+
+}  // namespace velquarin::platform
