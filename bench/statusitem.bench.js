@@ -15,7 +15,7 @@ process.env.XDG_CONFIG_HOME = fs.mkdtempSync(path.join(os.tmpdir(), 'statusitem-
 const native = require(path.join(buildDir, 'VelquarinNative.node'));
 const platform = require(path.join(buildDir, 'VelquarinPlatform.node'));
 
-const runs = Number(process.env.RUNS || 9);
+const runs = Number(process.env.RUNS || 25);
 const sizes = [2, 20, 200];
 
 function contentText(accounts) {

@@ -2,6 +2,7 @@
 
 #include "Exports.h"
 #include "StatusItem/ZqHostFormat.h"
+#include "StatusItem/ZqMenuContentJSON.h"
 #include "StatusItem/ZqStatusItemController.h"
 #include "Utilities/ZqCallbackSlot.h"
 #include "Utilities/ZqConvert.h"
@@ -15,6 +16,29 @@ ZqCallbackSlot menuContentSlot("setStatusItemMenuNeedsUpdateCallbackFunction");
 
 // A reply that does not parse is quoted in the log up to this many characters.
 constexpr std::size_t kLoggedReplyCharacters = 4096;
+// The largest reply whose buffer is kept for the next opening.
+constexpr std::size_t kKeptReplyCapacity = std::size_t(2) << 20;
+
+// The host's reply as text. A string is read into `buffer`, kept between openings with the
+// spare room the JSON reader needs: no allocation of the reply's size at every opening.
+std::optional<std::string_view> replyText(Napi::Value reply, std::string& buffer) {
+  if (!reply.IsString()) {
+    auto text = convertToString(reply);
+    if (!text) return std::nullopt;
+    buffer = std::move(*text);
+    return buffer;
+  }
+  napi_env env = reply.Env();
+  std::size_t length = 0;
+  if (napi_get_value_string_utf8(env, reply, nullptr, 0, &length) != napi_ok) return std::nullopt;
+  buffer.reserve(length + kZqMenuContentSpareCapacity);
+  buffer.resize(length + 1);
+  if (napi_get_value_string_utf8(env, reply, buffer.data(), length + 1, &length) != napi_ok) {
+    return std::nullopt;
+  }
+  buffer.resize(std::min(length, buffer.find('\0')));  // cut at a NUL, as every host string is
+  return buffer;
+}
 
 // Asks the host for the menu content; an empty object when there is no callback, it threw,
 // or its reply is not the JSON text of an object.
@@ -26,18 +50,26 @@ nlohmann::json menuContentFromHost(const std::string& type, bool includeMessage)
         return {ZqToHostString(env, type), Napi::Boolean::New(env, includeMessage)};
       },
       [&](Napi::Value result) {
-        const auto text = convertToString(result);
+        thread_local std::string buffer;
+        const auto text = replyText(result, buffer);
+        if (!text) buffer.clear();
         std::string error;
-        // Parsed in place: the reply may be megabytes.
-        auto parsed = ZqConvertFromJSONString(text ? std::string_view(*text) : "", &error);
+        // Parsed in place: the reply may be megabytes. Text the fast reader refuses goes to
+        // the strict one, for the reason to log.
+        auto parsed = ZqMenuContentFromJSONText(buffer);
+        if (!parsed) parsed = ZqConvertFromJSONString(buffer, &error);
+        std::string logged;
+        if (!parsed || !parsed->is_object())
+          logged = ZqTruncateCharacters(buffer, kLoggedReplyCharacters);
+        // A reply of megabytes is not kept for the rest of the process.
+        if (buffer.capacity() > kKeptReplyCapacity) std::string().swap(buffer);
         if (parsed && !parsed->is_object()) {
           parsed.reset();
           error = "the content is not a JSON object";
         }
         if (!parsed) {
-          std::optional<std::string> logged;
-          if (text) logged = ZqTruncateCharacters(*text, kLoggedReplyCharacters);
-          ZQ_LOG_ERROR("Couldn't update status item menu with %@ because of %@", logged, error);
+          ZQ_LOG_ERROR("Couldn't update status item menu with %@ because of %@",
+                       text ? std::optional<std::string>(std::move(logged)) : std::nullopt, error);
           return;
         }
         content = std::move(*parsed);

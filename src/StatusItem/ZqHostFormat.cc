@@ -84,14 +84,35 @@ std::string ZqFillHostFormat(std::string_view format, std::span<const ZqHostForm
   return out;
 }
 
-std::string ZqTruncateCharacters(std::string_view text, std::size_t limit) {
+namespace {
+
+// Where the character after the first `limit` starts, or npos when there are no more.
+std::size_t truncationPoint(std::string_view text, std::size_t limit) {
   std::size_t characters = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     // Each character starts at a byte that is not a continuation byte (10xxxxxx).
     if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      if (characters == limit) return std::string(text.substr(0, i)) + "...";
+      if (characters == limit) return i;
       ++characters;
     }
   }
-  return std::string(text);
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string ZqTruncateCharacters(std::string_view text, std::size_t limit) {
+  const std::size_t cut = truncationPoint(text, limit);
+  if (cut == std::string_view::npos) return std::string(text);
+  std::string result;
+  result.reserve(cut + 3);
+  result.append(text.substr(0, cut)).append("...");
+  return result;
+}
+
+void ZqTruncateCharactersInPlace(std::string& text, std::size_t limit) {
+  const std::size_t cut = truncationPoint(text, limit);
+  if (cut == std::string_view::npos) return;
+  text.resize(cut);
+  text.append("...");
 }

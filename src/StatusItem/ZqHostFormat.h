@@ -21,3 +21,5 @@ std::string ZqFillHostFormat(std::string_view format, std::span<const ZqHostForm
 // The first `limit` characters (code points) of UTF-8 `text`, followed by "..." when the text
 // had more; never splits a character.
 std::string ZqTruncateCharacters(std::string_view text, std::size_t limit);
+// The same, cutting `text` where it is.
+void ZqTruncateCharactersInPlace(std::string& text, std::size_t limit);

@@ -55,6 +55,23 @@ std::string stringField(const json& object, const char* key) {
   return value.is_string() ? value.get<std::string>() : std::string();
 }
 
+json* member(json& object, const char* key) {
+  if (!object.is_object()) return nullptr;
+  const auto found = object.find(key);
+  return found == object.end() ? nullptr : &*found;
+}
+
+// A member moved out of an object read once: a missing one is null.
+json takeField(json& object, const char* key) {
+  json* found = member(object, key);
+  return found ? std::move(*found) : json();
+}
+
+std::string takeString(json& object, const char* key) {
+  json value = takeField(object, key);
+  return value.is_string() ? std::move(value.get_ref<std::string&>()) : std::string();
+}
+
 // An unread count: any number held to 0 ... 2^64-1 (negative and non-finite values are 0,
 // fractions are cut); anything else is 0.
 std::uint64_t countField(const json& object, const char* key) {
@@ -228,7 +245,7 @@ void ZqStatusItemController::menuNeedsUpdate(Menu& menu, const std::string& type
   menu.removeAllItems();
   if (!content.is_object()) content = json::object();
 
-  const json& accounts = field(content, "accounts");
+  json* accounts = member(content, "accounts");
   const json& translations = field(content, "translations");
   const bool doNotDisturb = doNotDisturbEnabled();
 
@@ -247,9 +264,9 @@ void ZqStatusItemController::menuNeedsUpdate(Menu& menu, const std::string& type
       ->setState(doNotDisturb ? ControlState::On : ControlState::Off);
   command("compose-new-message", kComposeNewMessage);
   if (!includeMessage) menu.addItem(MenuItem::separatorItem());
-  if (!accounts.is_array()) return;
+  if (!accounts || !accounts->is_array()) return;
 
-  for (const json& account : accounts) {
+  for (json& account : *accounts) {
     const std::string label = stringField(account, "label");
     const std::uint64_t count = countField(account, "unread-counter-value");
     const Color color = zq_colorWithHexColorString(stringField(account, "hex-color"));
@@ -295,15 +312,18 @@ void ZqStatusItemController::menuNeedsUpdate(Menu& menu, const std::string& type
       continue;
     }
     if (doNotDisturb) continue;
-    const json& messages = field(account, "unread-messages");
-    if (!messages.is_array()) continue;
-    for (const json& message : messages) {
-      const std::string title =
-          stringField(message, "from-line") + " - " + stringField(message, "subject");
-      auto item = std::make_shared<ZqStatusItemMessageMenuItem>(title, kOpenMessage, "");
-      item->setToolTip(stringField(message, "snippet"));
+    // Each message is read once: its strings move into its item rather than being copied.
+    json* messages = member(account, "unread-messages");
+    if (!messages || !messages->is_array()) continue;
+    for (json& message : *messages) {
+      std::string title = takeString(message, "from-line");
+      const json& subject = field(message, "subject");
+      title.append(" - ").append(subject.is_string() ? subject.get_ref<const std::string&>()
+                                                     : std::string());
+      auto item = std::make_shared<ZqStatusItemMessageMenuItem>(std::move(title), kOpenMessage, "");
+      item->setToolTip(takeString(message, "snippet"));
       item->setTarget(self);
-      item->setRepresentedObject(field(message, "unique-id"));
+      item->setRepresentedObject(takeField(message, "unique-id"));
       menu.addItem(item);
     }
   }

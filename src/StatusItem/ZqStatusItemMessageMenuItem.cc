@@ -6,9 +6,10 @@
 using velquarin::platform::AttributedTitle;
 using velquarin::platform::Font;
 
-ZqStatusItemMessageMenuItem::ZqStatusItemMessageMenuItem(std::string_view title, std::string action,
+ZqStatusItemMessageMenuItem::ZqStatusItemMessageMenuItem(std::string title, std::string action,
                                                          std::string keyEquivalent)
     : MenuItem({}, std::move(action), std::move(keyEquivalent)) {
-  setAttributedTitle(AttributedTitle{ZqTruncateCharacters(title, kMaxCharacters),
-                                     Font::menuBarFont(Font::kSmallSystemFontSize)});
+  ZqTruncateCharactersInPlace(title, kMaxCharacters);
+  setAttributedTitle(
+      AttributedTitle{std::move(title), Font::menuBarFont(Font::kSmallSystemFontSize)});
 }

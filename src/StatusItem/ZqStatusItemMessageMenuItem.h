@@ -11,6 +11,5 @@ class ZqStatusItemMessageMenuItem : public velquarin::platform::MenuItem {
  public:
   static constexpr std::size_t kMaxCharacters = 60;
 
-  ZqStatusItemMessageMenuItem(std::string_view title, std::string action,
-                              std::string keyEquivalent);
+  ZqStatusItemMessageMenuItem(std::string title, std::string action, std::string keyEquivalent);
 };

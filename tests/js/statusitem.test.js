@@ -170,3 +170,30 @@ test('an unparseable reply is logged as the error line', async () => {
   assert.equal(code, 0, stderr);
   assert.match(stderr, /\[error\].*Couldn't update status item menu with not json because of /);
 });
+
+test('every kind of JSON value reaches the menu as the host wrote it', () => {
+  // Account ids of every type; the last is beyond 64 bits, which the fast reader hands on.
+  const ids = ['12', '-7', '1.5', '0', '18446744073709551615', '"Zo\\u00eb \\"x\\""', 'null', 'true',
+    '{"a": [1, {"b": false}], "a": 3}', '123456789012345678901234567890'];
+  const accounts = ids.map((id, n) => `{"id": ${id}, "label": "A${n}", "requires-oauth?": true}`);
+  const deep = `${'['.repeat(600)}${']'.repeat(600)}`;
+  const cases = [
+    [`{"accounts": [${accounts.join(', ')}]}`, ids.length],
+    [`{"accounts": [${accounts[0]}]}\u0000 ignored after the NUL`, 1],
+    [`{"accounts": [${accounts[0]}], "deep": ${deep}}`, 0], // nested too deeply: refused
+    [`{"accounts": [${accounts[0]}]} trailing`, 0],
+    [`{"accounts": [{"id": "\\udc00", "label": "A0"}]}`, 0], // a lone surrogate: refused
+  ];
+  platform.post('ZqNumberOfAccountsChanged', { 'num-accounts': 1 });
+  for (const [reply, count] of cases) {
+    native.setStatusItemMenuNeedsUpdateCallbackFunction(() => reply);
+    assert.equal(platform.openStatusItemMenu(0), true);
+    const accountItems = platform.statusMenuItems().filter((item) => /^A\d$/.test(item.title));
+    platform.closeStatusItemMenu();
+    assert.equal(accountItems.length, count, reply.slice(0, 60));
+    if (count !== ids.length) continue;
+    assert.deepEqual(accountItems.map((item) => item.representedObject),
+      [12, -7, 1.5, 0, 18446744073709551615n, 'Zoë "x"', null, true, { a: 3 },
+        1.2345678901234568e+29]);
+  }
+});
