@@ -7,12 +7,9 @@
 namespace velquarin::platform {
 
 const DrawingLibrary* DrawingLibrary::get() {
-  static const DrawingLibrary* const table = [] {
-    static const SideLibrary library("libvelquarin-drawing.so", kDrawingLibraryEntry,
-                                     "Drawing is unavailable");
-    auto entry = reinterpret_cast<DrawingLibraryEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-drawing.so", kDrawingLibraryEntry,
+                                   "Drawing is unavailable");
+  static const DrawingLibrary* const table = library.table<DrawingLibrary>();
   return table;
 }
 

@@ -5,12 +5,9 @@
 namespace velquarin::platform {
 
 const SVGLibrary* SVGLibrary::get() {
-  static const SVGLibrary* const table = [] {
-    static const SideLibrary library("libvelquarin-svg.so", kSVGLibraryEntry,
-                                     "SVG documents are unavailable");
-    auto entry = reinterpret_cast<SVGLibraryEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-svg.so", kSVGLibraryEntry,
+                                   "SVG documents are unavailable");
+  static const SVGLibrary* const table = library.table<SVGLibrary>();
   return table;
 }
 

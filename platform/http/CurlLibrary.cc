@@ -7,12 +7,9 @@
 namespace velquarin::platform::http {
 
 const CurlLibrary* CurlLibrary::get() {
-  static const CurlLibrary* const table = [] {
-    static const SideLibrary library("libvelquarin-curl.so", kCurlLibraryEntry,
-                                     "HTTP is unavailable");
-    auto entry = reinterpret_cast<CurlLibraryEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-curl.so", kCurlLibraryEntry,
+                                   "HTTP is unavailable");
+  static const CurlLibrary* const table = library.table<CurlLibrary>();
   return table;
 }
 

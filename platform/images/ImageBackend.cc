@@ -7,12 +7,9 @@
 namespace velquarin::platform {
 
 const ImageBackend* ImageBackend::get() {
-  static const ImageBackend* const backend = [] {
-    static const SideLibrary library("libvelquarin-images.so", kImageBackendEntry,
-                                     "Images are unavailable");
-    auto entry = reinterpret_cast<ImageBackendEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-images.so", kImageBackendEntry,
+                                   "Images are unavailable");
+  static const ImageBackend* const backend = library.table<ImageBackend>();
   return backend;
 }
 

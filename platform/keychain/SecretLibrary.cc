@@ -7,12 +7,9 @@
 namespace velquarin::platform::keychain {
 
 const SecretLibrary* SecretLibrary::get() {
-  static const SecretLibrary* const table = [] {
-    static const SideLibrary library("libvelquarin-secret.so", kSecretLibraryEntry,
-                                     "The credential store is unavailable");
-    auto entry = reinterpret_cast<SecretLibraryEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-secret.so", kSecretLibraryEntry,
+                                   "The credential store is unavailable");
+  static const SecretLibrary* const table = library.table<SecretLibrary>();
   return table;
 }
 

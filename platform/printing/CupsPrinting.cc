@@ -12,12 +12,9 @@ constexpr char kUnavailable[] = "the printing library could not be loaded";
 }  // namespace
 
 const CupsLibrary* CupsLibrary::get() {
-  static const CupsLibrary* const table = [] {
-    static const SideLibrary library("libvelquarin-printing.so", kCupsLibraryEntry,
-                                     "Printing is unavailable");
-    auto entry = reinterpret_cast<CupsLibraryEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-printing.so", kCupsLibraryEntry,
+                                   "Printing is unavailable");
+  static const CupsLibrary* const table = library.table<CupsLibrary>();
   return table;
 }
 

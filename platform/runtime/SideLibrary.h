@@ -17,6 +17,13 @@ class SideLibrary {
   // The entry's address; null when the library or the entry could not be found.
   void* entry() const { return entry_; }
 
+  // The table of functions the entry hands back; null when the library could not be opened.
+  template <typename Table>
+  const Table* table() const {
+    auto makeTable = reinterpret_cast<const Table* (*)()>(entry_);
+    return makeTable ? makeTable() : nullptr;
+  }
+
  private:
   struct Closer {
     void operator()(void* handle) const;

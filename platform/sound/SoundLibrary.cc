@@ -5,12 +5,9 @@
 namespace velquarin::platform::sound {
 
 const SoundLibrary* SoundLibrary::get() {
-  static const SoundLibrary* const table = [] {
-    static const SideLibrary library("libvelquarin-sound.so", kSoundLibraryEntry,
-                                     "Sound files are unavailable");
-    auto entry = reinterpret_cast<SoundLibraryEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-sound.so", kSoundLibraryEntry,
+                                   "Sound files are unavailable");
+  static const SoundLibrary* const table = library.table<SoundLibrary>();
   return table;
 }
 

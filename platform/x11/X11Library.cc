@@ -7,12 +7,9 @@
 namespace velquarin::platform {
 
 const X11Library* X11Library::get() {
-  static const X11Library* const table = [] {
-    static const SideLibrary library("libvelquarin-x11.so", kX11LibraryEntry,
-                                     "The X display is unavailable");
-    auto entry = reinterpret_cast<X11LibraryEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-x11.so", kX11LibraryEntry,
+                                   "The X display is unavailable");
+  static const X11Library* const table = library.table<X11Library>();
   return table;
 }
 

@@ -7,11 +7,8 @@
 namespace velquarin::platform {
 
 const XMLLibrary* XMLLibrary::get() {
-  static const XMLLibrary* const table = [] {
-    static const SideLibrary library("libvelquarin-xml.so", kXMLLibraryEntry, "XML is unavailable");
-    auto entry = reinterpret_cast<XMLLibraryEntry>(library.entry());
-    return entry ? entry() : nullptr;
-  }();
+  static const SideLibrary library("libvelquarin-xml.so", kXMLLibraryEntry, "XML is unavailable");
+  static const XMLLibrary* const table = library.table<XMLLibrary>();
   return table;
 }
 
