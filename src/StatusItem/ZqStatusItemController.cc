@@ -312,7 +312,9 @@ void ZqStatusItemController::menuNeedsUpdate(Menu& menu, const std::string& type
       continue;
     }
     if (doNotDisturb) continue;
-    // Each message is read once: its strings move into its item rather than being copied.
+    // Each message is read once: its strings move into its item rather than being copied,
+    // and the rest of it is freed at once, while still in cache, so the next items reuse
+    // its memory instead of the whole content being walked again cold at the end.
     json* messages = member(account, "unread-messages");
     if (!messages || !messages->is_array()) continue;
     for (json& message : *messages) {
@@ -325,6 +327,7 @@ void ZqStatusItemController::menuNeedsUpdate(Menu& menu, const std::string& type
       item->setTarget(self);
       item->setRepresentedObject(takeField(message, "unique-id"));
       menu.addItem(item);
+      message = nullptr;
     }
   }
 }
