@@ -1,7 +1,5 @@
 #include "drawing/DrawingLibrary.h"
 
-#include <cstdlib>
-
 #include "runtime/SideLibrary.h"
 
 namespace velquarin::platform {
@@ -14,9 +12,8 @@ const DrawingLibrary* DrawingLibrary::get() {
 }
 
 const DrawingLibrary& drawing() {
-  const DrawingLibrary* table = DrawingLibrary::get();
-  if (!table) std::abort();  // unreachable: callers check get() before making cairo objects
-  return *table;
+  // Unreachable without a table: callers check get() before making cairo objects.
+  return openedTable(DrawingLibrary::get());
 }
 
 }  // namespace velquarin::platform

@@ -1,7 +1,5 @@
 #include "http/CurlLibrary.h"
 
-#include <cstdlib>
-
 #include "runtime/SideLibrary.h"
 
 namespace velquarin::platform::http {
@@ -14,9 +12,8 @@ const CurlLibrary* CurlLibrary::get() {
 }
 
 const CurlLibrary& curl() {
-  const CurlLibrary* table = CurlLibrary::get();
-  if (!table) std::abort();  // unreachable: callers check get() before making curl objects
-  return *table;
+  // Unreachable without a table: callers check get() before making curl objects.
+  return openedTable(CurlLibrary::get());
 }
 
 }  // namespace velquarin::platform::http

@@ -1,7 +1,5 @@
 #include "keychain/SecretLibrary.h"
 
-#include <cstdlib>
-
 #include "runtime/SideLibrary.h"
 
 namespace velquarin::platform::keychain {
@@ -14,9 +12,8 @@ const SecretLibrary* SecretLibrary::get() {
 }
 
 const SecretLibrary& libsecret() {
-  const SecretLibrary* table = SecretLibrary::get();
-  if (!table) std::abort();  // unreachable: the store checks get() before opening the service
-  return *table;
+  // Unreachable without a table: the store checks get() before opening the service.
+  return openedTable(SecretLibrary::get());
 }
 
 }  // namespace velquarin::platform::keychain

@@ -3,6 +3,7 @@
 // A library of this package that sits beside libvelquarin-platform.so and is opened the
 // first time its service is used, so that start-up never maps it nor what it depends on.
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -33,5 +34,13 @@ class SideLibrary {
   std::unique_ptr<void, Closer> library_;
   void* entry_ = nullptr;
 };
+
+// A table that code reached only after its library opened asks for: a null there is a bug
+// (the caller skipped the library's get() check), not a missing library.
+template <typename Table>
+const Table& openedTable(const Table* table) {
+  if (!table) std::abort();
+  return *table;
+}
 
 }  // namespace velquarin::platform

@@ -1,7 +1,5 @@
 #include "x11/X11Library.h"
 
-#include <cstdlib>
-
 #include "runtime/SideLibrary.h"
 
 namespace velquarin::platform {
@@ -14,9 +12,8 @@ const X11Library* X11Library::get() {
 }
 
 const X11Library& x11() {
-  const X11Library* table = X11Library::get();
-  if (!table) std::abort();  // unreachable: callers check get() before connecting or compiling
-  return *table;
+  // Unreachable without a table: callers check get() before connecting or compiling.
+  return openedTable(X11Library::get());
 }
 
 }  // namespace velquarin::platform

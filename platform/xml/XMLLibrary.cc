@@ -1,7 +1,5 @@
 #include "xml/XMLLibrary.h"
 
-#include <cstdlib>
-
 #include "runtime/SideLibrary.h"
 
 namespace velquarin::platform {
@@ -13,9 +11,8 @@ const XMLLibrary* XMLLibrary::get() {
 }
 
 const XMLLibrary& xml() {
-  const XMLLibrary* table = XMLLibrary::get();
-  if (!table) std::abort();  // unreachable: callers check get() before making libxml2 objects
-  return *table;
+  // Unreachable without a table: callers check get() before making libxml2 objects.
+  return openedTable(XMLLibrary::get());
 }
 
 }  // namespace velquarin::platform
