@@ -1,6 +1,8 @@
-#include "StatusItem/ZqMenuContentJSON.h"
+// libvelquarin-menujson.so: the only part of the package linked to simdjson.
 
 #include <simdjson.h>
+
+#include "StatusItem/ZqMenuContentJSON.h"
 
 namespace {
 
@@ -65,9 +67,7 @@ bool convert(simdjson::dom::element element, nlohmann::json& out, std::size_t de
   return false;
 }
 
-}  // namespace
-
-std::optional<nlohmann::json> ZqMenuContentFromJSONText(const std::string& text) {
+bool readContent(const std::string& text, nlohmann::json& out) {
   // Kept between openings for content up to kKeptCapacity (fresh buffers would be faulted in
   // page by page every time); the parser holds about 14 bytes per byte of text, so larger
   // content gets a parser of its own, freed afterwards.
@@ -77,18 +77,24 @@ std::optional<nlohmann::json> ZqMenuContentFromJSONText(const std::string& text)
   simdjson::dom::parser& parser = text.size() <= kKeptCapacity ? kept : own.emplace();
   if (parser.capacity() < text.size() || parser.max_depth() != kMaxDepth + 1) {
     const std::size_t capacity = &parser == &kept ? kKeptCapacity : text.size();
-    if (parser.allocate(capacity, kMaxDepth + 1) != simdjson::SUCCESS) return std::nullopt;
+    if (parser.allocate(capacity, kMaxDepth + 1) != simdjson::SUCCESS) return false;
   }
   simdjson::dom::element root;
   const bool padded = text.capacity() - text.size() >= simdjson::SIMDJSON_PADDING;
   if (parser.parse(text.data(), text.size(), !padded).get(root) != simdjson::SUCCESS) {
-    return std::nullopt;
+    return false;
   }
   if (root.type() != simdjson::dom::element_type::OBJECT &&
       root.type() != simdjson::dom::element_type::ARRAY) {
-    return std::nullopt;
+    return false;
   }
-  nlohmann::json value;
-  if (!convert(root, value, 0)) return std::nullopt;
-  return value;
+  return convert(root, out, 0);
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const ZqMenuContentReader*
+velquarin_menu_content_reader() {
+  static const ZqMenuContentReader reader{.read = &readContent};
+  return &reader;
 }
