@@ -7,17 +7,19 @@
 #include <algorithm>
 #include <memory>
 
+#include "gio/GioLibrary.h"
+
 namespace velquarin::platform {
 namespace {
 
 struct ObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
+  void operator()(gpointer object) const { gio().object_unref(object); }
 };
 struct GFree {
   void operator()(gpointer memory) const { g_free(memory); }
 };
 struct AppListFree {
-  void operator()(GList* list) const { g_list_free_full(list, g_object_unref); }
+  void operator()(GList* list) const { g_list_free_full(list, gio().object_unref); }
 };
 struct StringListFree {
   void operator()(GList* list) const { g_list_free_full(list, g_free); }
@@ -58,8 +60,10 @@ std::string errorText(const GError* error, std::string_view fallback) {
 
 std::vector<std::string> themedNames(GIcon* icon) {
   std::vector<std::string> names;
-  if (!icon || !G_IS_THEMED_ICON(icon)) return names;
-  for (auto* name = g_themed_icon_get_names(G_THEMED_ICON(icon)); name && *name; ++name) {
+  if (!icon || !gioIsA(icon, gio().themed_icon_get_type())) return names;
+  for (auto* name =
+           gio().themed_icon_get_names(gioCast<GThemedIcon>(icon, gio().themed_icon_get_type()));
+       name && *name; ++name) {
     if (!endsWith(*name, "-symbolic")) names.emplace_back(*name);
   }
   return names;
@@ -67,18 +71,20 @@ std::vector<std::string> themedNames(GIcon* icon) {
 
 InstalledApplication describe(GAppInfo* info) {
   InstalledApplication app;
-  auto* desktop = G_DESKTOP_APP_INFO(info);
-  const char* filename = g_desktop_app_info_get_filename(desktop);
+  auto* desktop = gioCast<GDesktopAppInfo>(info, gio().desktop_app_info_get_type());
+  const char* filename = gio().desktop_app_info_get_filename(desktop);
   app.path = filename ? filename : "";
   // GIO has no id for an entry opened by its path: its file name stands in.
-  const char* id = g_app_info_get_id(info);
+  const char* id = gio().app_info_get_id(info);
   const std::string base = id ? id : GText(g_path_get_basename(app.path.c_str())).get();
   app.id = std::string(withoutSuffix(base));
-  const char* name = g_app_info_get_name(info);
+  const char* name = gio().app_info_get_name(info);
   app.name = name ? name : "";
-  GIcon* icon = g_app_info_get_icon(info);
-  if (icon && G_IS_FILE_ICON(icon)) {
-    if (GText file(g_file_get_path(g_file_icon_get_file(G_FILE_ICON(icon)))); file) {
+  GIcon* icon = gio().app_info_get_icon(info);
+  if (icon && gioIsA(icon, gio().file_icon_get_type())) {
+    if (GText file(gio().file_get_path(
+            gio().file_icon_get_file(gioCast<GFileIcon>(icon, gio().file_icon_get_type()))));
+        file) {
       app.iconFile = file.get();
     }
   } else {
@@ -88,14 +94,20 @@ InstalledApplication describe(GAppInfo* info) {
   return app;
 }
 
+// Without GIO no application is known: lookups find nothing, launches fail with a reason.
+bool gioLoaded() {
+  return GioLibrary::get() != nullptr;
+}
+
 GObjectPtr<GAppInfo> installedInfo(std::string_view id) {
-  if (!plausibleId(id)) return nullptr;
+  if (!plausibleId(id) || !gioLoaded()) return nullptr;
   const std::string desktopId = std::string(id) + std::string(kDesktopSuffix);
-  return GObjectPtr<GAppInfo>(G_APP_INFO(g_desktop_app_info_new(desktopId.c_str())));
+  return GObjectPtr<GAppInfo>(
+      reinterpret_cast<GAppInfo*>(gio().desktop_app_info_new(desktopId.c_str())));
 }
 
 std::string idOf(GAppInfo* info) {
-  const char* id = g_app_info_get_id(info);
+  const char* id = gio().app_info_get_id(info);
   return id ? std::string(withoutSuffix(id)) : std::string();
 }
 
@@ -110,19 +122,20 @@ bool isRegularFile(const std::string& path) {
 
 GObjectPtr<GAppInfo> findInfo(std::string_view application) {
   const std::string text(application);
-  if (text.empty() || text.find('\0') != std::string::npos) return nullptr;
+  if (text.empty() || text.find('\0') != std::string::npos || !gioLoaded()) return nullptr;
   if (text.front() == '/') {
     // Only regular files: reading a FIFO or a device would hang or never end.
     if (!endsWith(text, kDesktopSuffix) || !isRegularFile(text)) return nullptr;
-    return GObjectPtr<GAppInfo>(G_APP_INFO(g_desktop_app_info_new_from_filename(text.c_str())));
+    return GObjectPtr<GAppInfo>(
+        reinterpret_cast<GAppInfo*>(gio().desktop_app_info_new_from_filename(text.c_str())));
   }
   if (auto info = installedInfo(withoutSuffix(text))) return info;
-  const AppList all(g_app_info_get_all());
+  const AppList all(gio().app_info_get_all());
   for (GList* item = all.get(); item; item = item->next) {
-    auto* info = G_APP_INFO(item->data);
-    const char* name = g_app_info_get_name(info);
-    if (name && text == name && G_IS_DESKTOP_APP_INFO(info)) {
-      return GObjectPtr<GAppInfo>(G_APP_INFO(g_object_ref(info)));
+    auto* info = reinterpret_cast<GAppInfo*>(item->data);
+    const char* name = gio().app_info_get_name(info);
+    if (name && text == name && gioIsA(info, gio().desktop_app_info_get_type())) {
+      return GObjectPtr<GAppInfo>(reinterpret_cast<GAppInfo*>(gio().object_ref(info)));
     }
   }
   return nullptr;
@@ -147,7 +160,7 @@ bool launch(GAppInfo* info, const std::vector<std::string>& uris, std::string* e
     list = g_list_prepend(list, g_strdup(it->c_str()));
   const std::unique_ptr<GList, StringListFree> owned(list);
   GError* raw = nullptr;
-  const bool launched = g_app_info_launch_uris(info, owned.get(), nullptr, &raw);
+  const bool launched = gio().app_info_launch_uris(info, owned.get(), nullptr, &raw);
   const ErrorPtr failure(raw);
   if (!launched && error) *error = errorText(failure.get(), "launch failed");
   return launched;
@@ -156,6 +169,10 @@ bool launch(GAppInfo* info, const std::vector<std::string>& uris, std::string* e
 bool openURIs(const std::vector<std::string>& uris, const std::optional<std::string>& application,
               std::string* error) {
   if (uris.empty()) return false;
+  if (!gioLoaded()) {
+    if (error) *error = "GIO could not be loaded";
+    return false;
+  }
   if (application) {
     auto info = findInfo(*application);
     if (!info) {
@@ -167,7 +184,7 @@ bool openURIs(const std::vector<std::string>& uris, const std::optional<std::str
   bool all = true;
   for (const auto& uri : uris) {
     GError* raw = nullptr;
-    const bool opened = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &raw);
+    const bool opened = gio().app_info_launch_default_for_uri(uri.c_str(), nullptr, &raw);
     const ErrorPtr failure(raw);
     if (!opened && error) *error = errorText(failure.get(), "no default application");
     all = all && opened;
@@ -191,39 +208,41 @@ std::optional<InstalledApplication> findApplication(std::string_view application
 
 std::optional<std::string> contentTypeForExtension(std::string_view extension) {
   const std::string text(extension);
-  if (text.empty() || text.find('/') != std::string::npos || text.find('\0') != std::string::npos) {
+  if (text.empty() || text.find('/') != std::string::npos || text.find('\0') != std::string::npos ||
+      !gioLoaded()) {
     return std::nullopt;
   }
   // The type a file of that name would have, from the name alone.
   const std::string name = "file." + text;
   gboolean uncertain = FALSE;
-  const GText type(g_content_type_guess(name.c_str(), nullptr, 0, &uncertain));
-  if (!type || uncertain || g_content_type_is_unknown(type.get())) return std::nullopt;
+  const GText type(gio().content_type_guess(name.c_str(), nullptr, 0, &uncertain));
+  if (!type || uncertain || gio().content_type_is_unknown(type.get())) return std::nullopt;
   return std::string(type.get());
 }
 
 std::vector<InstalledApplication> applicationsForContentType(const std::string& contentType) {
   std::vector<InstalledApplication> apps;
-  if (contentType.empty()) return apps;
-  const AppList all(g_app_info_get_all_for_type(contentType.c_str()));
+  if (contentType.empty() || !gioLoaded()) return apps;
+  const AppList all(gio().app_info_get_all_for_type(contentType.c_str()));
   for (GList* item = all.get(); item; item = item->next) {
-    auto* info = G_APP_INFO(item->data);
-    if (G_IS_DESKTOP_APP_INFO(info) && g_app_info_get_id(info)) apps.push_back(describe(info));
+    auto* info = reinterpret_cast<GAppInfo*>(item->data);
+    if (gioIsA(info, gio().desktop_app_info_get_type()) && gio().app_info_get_id(info))
+      apps.push_back(describe(info));
   }
   return apps;
 }
 
 std::optional<std::string> defaultApplicationIdForContentType(const std::string& contentType) {
-  if (contentType.empty()) return std::nullopt;
-  const GObjectPtr<GAppInfo> info(g_app_info_get_default_for_type(contentType.c_str(), FALSE));
+  if (contentType.empty() || !gioLoaded()) return std::nullopt;
+  const GObjectPtr<GAppInfo> info(gio().app_info_get_default_for_type(contentType.c_str(), FALSE));
   if (!info) return std::nullopt;
   auto id = idOf(info.get());
   return id.empty() ? std::nullopt : std::optional(id);
 }
 
 std::vector<std::string> iconNamesForContentType(const std::string& contentType) {
-  if (contentType.empty()) return {};
-  const GObjectPtr<GIcon> icon(g_content_type_get_icon(contentType.c_str()));
+  if (contentType.empty() || !gioLoaded()) return {};
+  const GObjectPtr<GIcon> icon(gio().content_type_get_icon(contentType.c_str()));
   return themedNames(icon.get());
 }
 
@@ -259,16 +278,17 @@ SetDefaultResult setDefaultApplicationForScheme(std::string_view scheme, std::st
   if (!info) return SetDefaultResult::UnknownApplication;
   if (!userSettingsReadable()) return SetDefaultResult::UnreadableSettings;
   const bool set =
-      g_app_info_set_as_default_for_type(info.get(), schemeType(*normalized).c_str(), nullptr);
+      gio().app_info_set_as_default_for_type(info.get(), schemeType(*normalized).c_str(), nullptr);
   return set ? SetDefaultResult::Done : SetDefaultResult::Refused;
 }
 
 bool openFiles(const std::vector<std::string>& paths, const std::optional<std::string>& application,
                std::string* error) {
   std::vector<std::string> uris;
+  if (!gioLoaded()) return openURIs(paths, application, error);  // fails with the reason
   for (const auto& path : paths) {
-    const GObjectPtr<GFile> file(g_file_new_for_path(path.c_str()));
-    const GText absolute(g_file_get_path(file.get()));
+    const GObjectPtr<GFile> file(gio().file_new_for_path(path.c_str()));
+    const GText absolute(gio().file_get_path(file.get()));
     struct stat status {};
     if (path.empty() || !absolute || ::stat(absolute.get(), &status) != 0) {
       if (error) *error = "no file at " + path;

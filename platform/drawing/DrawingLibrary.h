@@ -61,6 +61,7 @@ struct DrawingLibrary {
   decltype(&::pango_layout_set_single_paragraph_mode) pango_layout_set_single_paragraph_mode;
   decltype(&::pango_layout_set_text) pango_layout_set_text;
   decltype(&::pango_layout_set_width) pango_layout_set_width;
+  decltype(&::g_object_unref) g_object_unref;  // pango's objects
 
   // Opened on the first call; null (logged once) when it cannot be opened.
   static const DrawingLibrary* get();

@@ -26,7 +26,7 @@ struct PatternDeleter {
   void operator()(cairo_pattern_t* pattern) const { drawing().cairo_pattern_destroy(pattern); }
 };
 struct GObjectDeleter {
-  void operator()(void* object) const { g_object_unref(object); }
+  void operator()(void* object) const { drawing().g_object_unref(object); }
 };
 struct FontDescriptionDeleter {
   void operator()(PangoFontDescription* description) const {

@@ -44,7 +44,7 @@ std::shared_ptr<SVGDocument> SVGDocument::fromData(std::span<const std::uint8_t>
 }
 
 SVGDocument::~SVGDocument() {
-  g_object_unref(handle_);
+  SVGLibrary::get()->object_unref(handle_);  // the handle came from it
 }
 
 }  // namespace velquarin::platform

@@ -13,6 +13,7 @@ struct SVGLibrary {
   decltype(&::rsvg_handle_get_intrinsic_size_in_pixels) get_intrinsic_size_in_pixels;
   decltype(&::rsvg_handle_get_intrinsic_dimensions) get_intrinsic_dimensions;
   decltype(&::rsvg_handle_render_document) render_document;
+  decltype(&::g_object_unref) object_unref;  // the handle's
 
   // Opened on the first call; null (logged once) when it cannot be opened.
   static const SVGLibrary* get();

@@ -8,12 +8,17 @@
 #include <system_error>
 #include <thread>
 
+#include "gio/GioLibrary.h"
+
 namespace velquarin::platform::keychain {
 namespace {
 
 struct Task {
   std::function<void(GCancellable*)> body;
-  GObjectRef<GCancellable> cancellable = GObjectRef<GCancellable>::adopt(g_cancellable_new());
+  // None without GIO: the store then answers "not available" before any bus work.
+  GObjectRef<GCancellable> cancellable =
+      GioLibrary::get() ? GObjectRef<GCancellable>::adopt(gio().cancellable_new())
+                        : GObjectRef<GCancellable>();
   bool done = false;
   bool abandoned = false;
 };
@@ -78,7 +83,7 @@ bool BoundedWorker::runTask(std::function<void(GCancellable*)> body,
   if (state_->finished.wait_until(lock, deadline, [&] { return task->done; })) return true;
   task->abandoned = true;
   lock.unlock();
-  g_cancellable_cancel(task->cancellable.get());
+  if (task->cancellable) gio().cancellable_cancel(task->cancellable.get());
   return false;
 }
 

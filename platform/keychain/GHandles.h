@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "gio/GioLibrary.h"
 #include "keychain/SecretLibrary.h"
 
 // Owning handles for the GLib and libsecret values the Secret Service store uses.
@@ -24,7 +25,7 @@ class GObjectRef {
   }
   // Takes a new reference to an object the caller does not own.
   static GObjectRef retain(T* object) {
-    return adopt(object ? static_cast<T*>(g_object_ref(object)) : nullptr);
+    return adopt(object ? static_cast<T*>(gio().object_ref(object)) : nullptr);
   }
   GObjectRef(const GObjectRef& other) : object_(retain(other.object_).release()) {}
   GObjectRef(GObjectRef&& other) noexcept : object_(other.release()) {}
@@ -37,7 +38,7 @@ class GObjectRef {
   T* get() const { return object_; }
   explicit operator bool() const { return object_ != nullptr; }
   void reset() {
-    if (object_) g_object_unref(object_);
+    if (object_) gio().object_unref(object_);
     object_ = nullptr;
   }
   T* release() { return std::exchange(object_, nullptr); }
@@ -63,7 +64,7 @@ using SecretValuePtr = std::unique_ptr<SecretValue, SecretValueUnref>;
 
 // A list of objects, each holding one reference (what libsecret's searches return).
 struct GObjectListFree {
-  void operator()(GList* list) const { g_list_free_full(list, g_object_unref); }
+  void operator()(GList* list) const { g_list_free_full(list, gio().object_unref); }
 };
 using GObjectListPtr = std::unique_ptr<GList, GObjectListFree>;
 

@@ -14,15 +14,25 @@
 #include <map>
 #include <utility>
 
+#include "gio/GioLibrary.h"
 #include "keychain/BoundedWorker.h"
 #include "keychain/GHandles.h"
 #include "keychain/SecretLibrary.h"
 
 namespace velquarin::platform::keychain {
 
+namespace {
+
+// An error domain by its registered name: mapping an error never opens GIO or libsecret.
+bool inDomain(const GError* error, const char* name) {
+  return error->domain != 0 && error->domain == g_quark_try_string(name);
+}
+
+}  // namespace
+
 Status statusForError(const GError* error) {
   if (!error) return kInternalError;
-  if (error->domain == G_IO_ERROR) {
+  if (inDomain(error, "g-io-error-quark")) {
     switch (error->code) {
       case G_IO_ERROR_CANCELLED:
       case G_IO_ERROR_TIMED_OUT:
@@ -36,7 +46,7 @@ Status statusForError(const GError* error) {
         return kInternalError;
     }
   }
-  if (error->domain == G_DBUS_ERROR) {
+  if (inDomain(error, "g-dbus-error-quark")) {
     switch (error->code) {
       case G_DBUS_ERROR_NO_REPLY:
       case G_DBUS_ERROR_TIMEOUT:
@@ -69,8 +79,7 @@ Status statusForError(const GError* error) {
         return kInternalError;
     }
   }
-  // libsecret's error domain by its name, so mapping an error never opens libsecret.
-  if (error->domain != 0 && error->domain == g_quark_try_string("secret-error")) {
+  if (inDomain(error, "secret-error")) {
     switch (error->code) {
       case SECRET_ERROR_IS_LOCKED:
         return kInteractionNotAllowed;
@@ -166,11 +175,11 @@ SecretValuePtr secretValue(const std::string& secret) {
 GVariantPtr callMethod(SecretService* service, const char* path, const char* interface,
                        const char* method, GVariant* parameters, const char* replyType,
                        GCancellable* cancellable, GErrorOut& error) {
-  auto* proxy = G_DBUS_PROXY(service);
-  return GVariantPtr(
-      g_dbus_connection_call_sync(g_dbus_proxy_get_connection(proxy), g_dbus_proxy_get_name(proxy),
-                                  path, interface, method, parameters, G_VARIANT_TYPE(replyType),
-                                  G_DBUS_CALL_FLAGS_NONE, -1, cancellable, error.slot()));
+  auto* proxy = gioCast<GDBusProxy>(service, gio().dbus_proxy_get_type());
+  return GVariantPtr(gio().dbus_connection_call_sync(
+      gio().dbus_proxy_get_connection(proxy), gio().dbus_proxy_get_name(proxy), path, interface,
+      method, parameters, G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, -1, cancellable,
+      error.slot()));
 }
 
 // One property of an object of the Secret Service.
@@ -188,21 +197,21 @@ GVariantPtr property(SecretService* service, const char* path, const char* inter
 class Connection {
  public:
   Status open(GCancellable* cancellable) {
-    if (service_ && g_dbus_connection_is_closed(bus_.get())) close();
+    if (service_ && gio().dbus_connection_is_closed(bus_.get())) close();
     if (service_) return kSuccess;
-    if (!SecretLibrary::get()) return kNotAvailable;
+    if (!SecretLibrary::get() || !GioLibrary::get()) return kNotAvailable;
     GErrorOut error;
     bus_ = GObjectRef<GDBusConnection>::adopt(
-        g_bus_get_sync(G_BUS_TYPE_SESSION, cancellable, error.slot()));
+        gio().bus_get_sync(G_BUS_TYPE_SESSION, cancellable, error.slot()));
     if (!bus_) return statusForError(error.get()) == kTimedOut ? kTimedOut : kNotAvailable;
     // GLib hands out its shared connection until the last user lets go, even once closed.
-    if (g_dbus_connection_is_closed(bus_.get())) {
+    if (gio().dbus_connection_is_closed(bus_.get())) {
       bus_.reset();
       return kNotAvailable;
     }
     // GLib's shared bus connection ends the process when the bus goes away; a lost bus is
     // a store failure for us, never a reason to end the host.
-    g_dbus_connection_set_exit_on_close(bus_.get(), FALSE);
+    gio().dbus_connection_set_exit_on_close(bus_.get(), FALSE);
     service_ = GObjectRef<SecretService>::adopt(
         libsecret().service_open_sync(libsecret().service_get_type(), nullptr,
                                       SECRET_SERVICE_OPEN_SESSION, cancellable, error.slot()));
@@ -343,7 +352,7 @@ class SecretServiceStore final : public Store {
       Reply found{kSuccess};
       for (GList* node = items.get(); node; node = node->next) {
         GHashTablePtr itemAttributes(libsecret().item_get_attributes(
-            G_TYPE_CHECK_INSTANCE_CAST(node->data, libsecret().item_get_type(), SecretItem)));
+            gioCast<SecretItem>(node->data, libsecret().item_get_type())));
         const auto* value =
             itemAttributes
                 ? static_cast<const char*>(g_hash_table_lookup(itemAttributes.get(), "account"))

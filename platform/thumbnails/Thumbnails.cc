@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "gio/GioLibrary.h"
 #include "icons/FileIcon.h"
 #include "icons/IconImage.h"
 #include "icons/IconTheme.h"
@@ -62,9 +63,10 @@ std::string mimeTypeOf(const std::string& path, RegularFile& file) {
   if (start.find("%PDF-") < 1024) return "application/pdf";
   const std::string extension = std::filesystem::path(path).extension().string();
   if (extension == ".svg" || extension == ".svgz") return "image/svg+xml";
+  if (!GioLibrary::get()) return std::string();
   const std::unique_ptr<gchar, GFree> type(
-      g_content_type_guess(path.c_str(), head, got > 0 ? static_cast<gsize>(got) : 0, nullptr));
-  const std::unique_ptr<gchar, GFree> mime(type ? g_content_type_get_mime_type(type.get())
+      gio().content_type_guess(path.c_str(), head, got > 0 ? static_cast<gsize>(got) : 0, nullptr));
+  const std::unique_ptr<gchar, GFree> mime(type ? gio().content_type_get_mime_type(type.get())
                                                 : nullptr);
   return mime ? std::string(mime.get()) : std::string();
 }

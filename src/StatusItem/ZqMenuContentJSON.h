@@ -14,3 +14,11 @@
 // where it is; other text is copied first.
 inline constexpr std::size_t kZqMenuContentSpareCapacity = 64;
 std::optional<nlohmann::json> ZqMenuContentFromJSONText(const std::string& text);
+
+// simdjson is opened with the first menu content, not at start-up: it lives behind
+// libvelquarin-menujson.so, beside the platform library, whose one C entry hands back this.
+// Without it every text goes to the strict parser, which reads the same values.
+struct ZqMenuContentReader {
+  bool (*read)(const std::string& text, nlohmann::json& out);
+};
+inline constexpr char kZqMenuContentReaderEntry[] = "velquarin_menu_content_reader";

@@ -1,6 +1,7 @@
 'use strict';
 // Libraries start-up does not need are opened on first use: requiring the module maps no image,
-// HTTP, TLS, printing, SVG, sound-file, drawing, XML, credential-store or X11 library; the first image call opens the image one alone.
+// HTTP, TLS, printing, SVG, sound-file, drawing, XML, credential-store, X11, GIO or JSON library; the
+// first image call opens the image one alone.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -25,10 +26,12 @@ const probe = (addonDir) => `
   const atStart = mapped().filter((name) => !before.includes(name));
   const scaled = native.scaleImage(${JSON.stringify(picture)}, 'PNG', 10, 10);
   const afterImage = mapped();
+  const apps = JSON.parse(native.applicationsForScheme('x-velquarin-lazy', 16, null));
+  const afterApps = mapped();
   const credential = JSON.parse(native.getPasswordForAccount('lazy-probe-account'));
   const layout = require(${JSON.stringify(path.join(addonDir, 'VelquarinPlatform.node'))}).setKeyboardLayout('us');
   const request = native.createRequest('http://127.0.0.1:9/');
-  request.on('error', (http) => console.log(JSON.stringify({ atStart, afterImage, scaled, credential, layout, http })));
+  request.on('error', (http) => console.log(JSON.stringify({ atStart, afterImage, apps, afterApps, scaled, credential, layout, http })));
   request.start();`;
 
 async function run(addonDir) {
@@ -38,27 +41,30 @@ async function run(addonDir) {
 }
 
 const heavy = new RegExp('^(libvips|libcurl|libssl|libcrypto|libgnutls|libcups|librsvg|libkrb5|' +
-  'libsndfile|libcairo|libpango|libharfbuzz|libxml2|libicu|libsecret|libxcb|libxkbcommon|' +
-  'libvelquarin-(images|curl|printing|svg|sound|drawing|xml|secret|x11))');
+  'libsndfile|libcairo|libpango|libharfbuzz|libxml2|libicu|libsecret|libxcb|libxkbcommon|libgio|libgobject|libsimdjson|' +
+  'libvelquarin-(images|curl|printing|svg|sound|drawing|xml|secret|x11|gio|menujson))');
 
 test('require maps no library opened on first use; an image call opens the image one alone', async () => {
-  const { atStart, afterImage, scaled, layout, http } = await run(buildDir);
+  const { atStart, afterImage, afterApps, scaled, layout, http } = await run(buildDir);
   assert.equal(layout, true);
   assert.doesNotMatch(http, /could not be loaded/);
   assert.ok(atStart.includes('libvelquarin-platform.so'), atStart.join(' '));
   assert.deepEqual(atStart.filter((name) => heavy.test(name)), []);
   assert.ok(afterImage.some((name) => name.startsWith('libvips.so')), afterImage.join(' '));
-  assert.deepEqual(afterImage.filter((name) => /^libvelquarin-(curl|printing|svg|sound|drawing|xml|secret|x11)/.test(name)), []);
+  assert.deepEqual(afterImage.filter((name) => /^libvelquarin-(curl|printing|svg|sound|drawing|xml|secret|x11|gio)/.test(name)), []);
+  assert.ok(afterApps.includes('libvelquarin-gio.so'), afterApps.join(' '));
   const { width, height } = readPNG(scaled);
   assert.deepEqual([width, height], [10, 5]);
 });
 
-test('without the libraries beside it, image, credential, keyboard and HTTP calls fail with a logged reason', async () => {
+test('without the libraries beside it, image, application, credential, keyboard and HTTP calls fail with a logged reason', async () => {
   const partial = fs.mkdtempSync(path.join(scratch, 'addon-'));
   for (const name of ['VelquarinNative.node', 'VelquarinPlatform.node', 'libvelquarin-platform.so']) {
     fs.copyFileSync(path.join(buildDir, name), path.join(partial, name));
   }
-  const { scaled, afterImage, credential, layout, http, stderr } = await run(partial);
+  const { scaled, afterImage, apps, credential, layout, http, stderr } = await run(partial);
+  assert.deepEqual(apps, []);
+  assert.match(stderr, /GIO is unavailable: cannot load \S+libvelquarin-gio\.so/);
   assert.equal(layout, false);
   assert.match(stderr, /The X display is unavailable: cannot load \S+libvelquarin-x11\.so/);
   assert.equal(scaled, null);

@@ -57,6 +57,7 @@ velquarin_drawing_library() {
       .pango_layout_set_single_paragraph_mode = &pango_layout_set_single_paragraph_mode,
       .pango_layout_set_text = &pango_layout_set_text,
       .pango_layout_set_width = &pango_layout_set_width,
+      .g_object_unref = &g_object_unref,
   };
   return &table;
 }

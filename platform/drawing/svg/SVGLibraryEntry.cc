@@ -10,6 +10,7 @@ extern "C" __attribute__((visibility("default"))) const SVGLibrary* velquarin_sv
       .get_intrinsic_size_in_pixels = &rsvg_handle_get_intrinsic_size_in_pixels,
       .get_intrinsic_dimensions = &rsvg_handle_get_intrinsic_dimensions,
       .render_document = &rsvg_handle_render_document,
+      .object_unref = &g_object_unref,
   };
   return &table;
 }
