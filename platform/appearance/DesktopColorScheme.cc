@@ -149,10 +149,12 @@ std::shared_future<std::optional<AppearanceStyle>> watchPortalColorScheme(
     sd_bus* bus = watch.bus.get();
     // Someone may be waiting for the first read: a bus that does not answer must not hold it.
     sd_bus_set_method_call_timeout(bus, kPortalTimeoutUsec);
-    // Watch, then read: a change between the two is not lost.
+    // Watch, then read: the bus handles the two in order, so a change between them is not
+    // lost, and the read's reply comes after the watch is in place. Not waiting for the
+    // watch's own reply saves a round trip; should it fail, sd-bus closes the connection.
     const bool watching =
-        sd_bus_match_signal(bus, nullptr, nullptr, kPortalPath, kSettingsInterface,
-                            "SettingChanged", onSettingChanged, &watch) >= 0;
+        sd_bus_match_signal_async(bus, nullptr, nullptr, kPortalPath, kSettingsInterface,
+                                  "SettingChanged", onSettingChanged, nullptr, &watch) >= 0;
     firstRead.set_value(readSchemeOn(bus, kPortalTimeoutUsec));
     while (watching) {
       const int processed = sd_bus_process(bus, nullptr);
