@@ -9,6 +9,7 @@
 #include "Utilities/ZqLog.h"
 #include "Utilities/ZqStartupStep.h"
 #include "UvLoopDriver.h"
+#include "appearance/Appearance.h"
 
 namespace zq::entries {
 
@@ -824,6 +825,9 @@ void registerFunctions(Napi::Env env, Napi::Object exports) {
 void startUp(Napi::Env env) {
   ZqSetupLogging();                            // 1
   velquarin::node::UvLoopDriver::attach(env);  // 2: the main queue runs on this loop
+  // Step 18 logs the desktop's appearance: ask for it now, on a thread of its own, while the
+  // steps between run.
+  velquarin::platform::Appearance::prepare();
   ZqRunStartupSteps(env, 3, 18);
 }
 

@@ -3,6 +3,5 @@
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 target_include_directories(velquarin_platform_deps INTERFACE ${SNDFILE_INCLUDE_DIRS} ${ALSA_INCLUDE_DIRS})
-# Desktop notifications: sd-bus talks to the freedesktop notification server.
-pkg_check_modules(NOTIFICATION_BUS REQUIRED IMPORTED_TARGET libsystemd)
-target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::NOTIFICATION_BUS)
+# Desktop notifications: sd-bus talks to the freedesktop notification server (through
+# libvelquarin-sdbus.so, environment.cmake).

@@ -1,7 +1,5 @@
 # Scripting on the session bus: sd-bus serves the application's object on the main loop.
 # The module reads HTML fragments with libxml2's HTML parser (through the platform's table of
 # libvelquarin-xml.so) and checks text with GLib.
-pkg_check_modules(SCRIPTING_BUS REQUIRED IMPORTED_TARGET libsystemd)
 pkg_check_modules(SCRIPTING_HTML REQUIRED IMPORTED_TARGET glib-2.0)
-target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::SCRIPTING_BUS)
 target_link_libraries(velquarin_module_deps INTERFACE PkgConfig::SCRIPTING_HTML)

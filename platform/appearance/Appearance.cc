@@ -1,5 +1,7 @@
 #include "appearance/Appearance.h"
 
+#include <chrono>
+#include <future>
 #include <mutex>
 
 #include "appearance/DesktopColorScheme.h"
@@ -11,7 +13,8 @@ namespace {
 
 struct AppearanceState {
   std::mutex mutex;
-  std::optional<AppearanceStyle> style;  // nothing until first asked
+  std::optional<AppearanceStyle> style;                             // nothing until first asked
+  std::shared_future<std::optional<AppearanceStyle>> portalAnswer;  // the watch's first read
 };
 
 AppearanceState& state() {
@@ -34,12 +37,27 @@ void apply(AppearanceStyle style) {
 void watchDesktop() {
   static std::once_flag once;
   std::call_once(once, [] {
-    watchPortalColorScheme(
+    state().portalAnswer = watchPortalColorScheme(
         [](AppearanceStyle style) { MainQueue::shared().async([style] { apply(style); }); });
   });
 }
 
+// The watch's first read, once it is known: the watch is in place by then. A connection and
+// two calls, each call capped, bound the wait.
+std::optional<AppearanceStyle> portalAnswer() {
+  watchDesktop();
+  const auto& answer = state().portalAnswer;
+  if (answer.wait_for(std::chrono::milliseconds(750)) != std::future_status::ready) {
+    return std::nullopt;
+  }
+  return answer.get();
+}
+
 }  // namespace
+
+void Appearance::prepare() {
+  watchDesktop();
+}
 
 AppearanceStyle Appearance::current() {
   watchDesktop();
@@ -47,8 +65,8 @@ AppearanceStyle Appearance::current() {
     std::lock_guard lock(state().mutex);
     if (state().style) return *state().style;
   }
-  // Read without the lock: the desktop may take a moment to answer.
-  const AppearanceStyle read = readDesktopAppearance();
+  // Wait without the lock: the desktop may take a moment to answer.
+  const AppearanceStyle read = appearanceFrom(portalAnswer());
   std::lock_guard lock(state().mutex);
   if (!state().style) state().style = read;  // the first value is no change
   return *state().style;
@@ -59,7 +77,7 @@ void Appearance::set(AppearanceStyle style) {
 }
 
 AppearanceStyle Appearance::reload() {
-  watchDesktop();
+  portalAnswer();  // a change announced after this returns is seen
   const AppearanceStyle read = readDesktopAppearance();
   apply(read);
   return read;

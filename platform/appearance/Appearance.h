@@ -14,6 +14,9 @@ class Appearance {
  public:
   static constexpr const char* kThemeChangedNotification = "AppleInterfaceThemeChangedNotification";
 
+  // Starts asking the desktop on a thread of its own, so that the first current() finds the
+  // answer on its way. current() starts it too.
+  static void prepare();
   static AppearanceStyle current();
   // Sets the appearance; posts the change notification when it differs.
   static void set(AppearanceStyle style);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <utility>
 
 namespace velquarin::platform {
 namespace {
@@ -75,6 +76,8 @@ std::optional<AppearanceStyle> readGtkSettingsFile(const std::string& path) {
 std::string configHome();
 
 constexpr const char* kPortalPath = "/org/freedesktop/portal/desktop";
+// Each step of a read: a slow or absent bus must not hold up whoever asks (start-up does).
+constexpr std::uint64_t kPortalTimeoutUsec = 250'000;
 constexpr const char* kSettingsInterface = "org.freedesktop.portal.Settings";
 
 std::optional<AppearanceStyle> styleOfScheme(std::uint32_t scheme) {
@@ -112,41 +115,10 @@ std::string configHome() {
   return std::string(home && *home ? home : "") + "/.config";
 }
 
-}  // namespace
-
-bool watchPortalColorScheme(std::function<void(AppearanceStyle)> onChange) {
-  sd_bus* rawBus = nullptr;
-  if (sd_bus_open_user(&rawBus) < 0) return false;
-  auto watch = std::make_unique<PortalWatch>();
-  watch->bus.reset(rawBus);
-  watch->onChange = std::move(onChange);
-  // Set up from the caller (start-up): a bus that does not answer must not hold it long.
-  sd_bus_set_method_call_timeout(watch->bus.get(), 250'000);
-  if (sd_bus_match_signal(watch->bus.get(), nullptr, nullptr, kPortalPath, kSettingsInterface,
-                          "SettingChanged", onSettingChanged, watch.get()) < 0) {
-    return false;
-  }
-  // The watch lives as long as the process: the thread is never joined.
-  std::thread([watch = std::move(watch)] {
-    sd_bus* bus = watch->bus.get();
-    for (;;) {
-      const int processed = sd_bus_process(bus, nullptr);
-      if (processed < 0) return;
-      if (processed > 0) continue;
-      if (sd_bus_wait(bus, UINT64_MAX) < 0) return;
-    }
-  }).detach();
-  return true;
-}
-
-std::optional<AppearanceStyle> readPortalColorScheme(std::uint64_t timeoutUsec) {
-  sd_bus* rawBus = nullptr;
-  if (sd_bus_open_user(&rawBus) < 0) return std::nullopt;
-  std::unique_ptr<sd_bus, BusUnref> bus(rawBus);
-
+std::optional<AppearanceStyle> readSchemeOn(sd_bus* bus, std::uint64_t timeoutUsec) {
   sd_bus_message* rawCall = nullptr;
-  if (sd_bus_message_new_method_call(bus.get(), &rawCall, "org.freedesktop.portal.Desktop",
-                                     kPortalPath, kSettingsInterface, "Read") < 0) {
+  if (sd_bus_message_new_method_call(bus, &rawCall, "org.freedesktop.portal.Desktop", kPortalPath,
+                                     kSettingsInterface, "Read") < 0) {
     return std::nullopt;
   }
   std::unique_ptr<sd_bus_message, MessageUnref> call(rawCall);
@@ -158,11 +130,47 @@ std::optional<AppearanceStyle> readPortalColorScheme(std::uint64_t timeoutUsec) 
 
   BusError error;
   sd_bus_message* rawReply = nullptr;
-  if (sd_bus_call(bus.get(), call.get(), timeoutUsec, &error.error, &rawReply) < 0) {
-    return std::nullopt;
-  }
+  if (sd_bus_call(bus, call.get(), timeoutUsec, &error.error, &rawReply) < 0) return std::nullopt;
   std::unique_ptr<sd_bus_message, MessageUnref> reply(rawReply);
   return styleOfScheme(readUnsignedInVariants(reply.get()).value_or(0));
+}
+
+}  // namespace
+
+std::shared_future<std::optional<AppearanceStyle>> watchPortalColorScheme(
+    std::function<void(AppearanceStyle)> onChange) {
+  std::promise<std::optional<AppearanceStyle>> firstRead;
+  auto answer = firstRead.get_future().share();
+  // The connection lives and dies on this thread; it lives as long as the process.
+  std::thread([onChange = std::move(onChange), firstRead = std::move(firstRead)]() mutable {
+    sd_bus* rawBus = nullptr;
+    if (sd_bus_open_user(&rawBus) < 0) return firstRead.set_value(std::nullopt);
+    PortalWatch watch{std::unique_ptr<sd_bus, BusUnref>(rawBus), std::move(onChange)};
+    sd_bus* bus = watch.bus.get();
+    // Someone may be waiting for the first read: a bus that does not answer must not hold it.
+    sd_bus_set_method_call_timeout(bus, kPortalTimeoutUsec);
+    // Watch, then read: the bus handles the two in order, so a change between them is not
+    // lost, and the read's reply comes after the watch is in place. Not waiting for the
+    // watch's own reply saves a round trip; should it fail, sd-bus closes the connection.
+    const bool watching =
+        sd_bus_match_signal_async(bus, nullptr, nullptr, kPortalPath, kSettingsInterface,
+                                  "SettingChanged", onSettingChanged, nullptr, &watch) >= 0;
+    firstRead.set_value(readSchemeOn(bus, kPortalTimeoutUsec));
+    while (watching) {
+      const int processed = sd_bus_process(bus, nullptr);
+      if (processed < 0) return;
+      if (processed > 0) continue;
+      if (sd_bus_wait(bus, UINT64_MAX) < 0) return;
+    }
+  }).detach();
+  return answer;
+}
+
+std::optional<AppearanceStyle> readPortalColorScheme(std::uint64_t timeoutUsec) {
+  sd_bus* rawBus = nullptr;
+  if (sd_bus_open_user(&rawBus) < 0) return std::nullopt;
+  std::unique_ptr<sd_bus, BusUnref> bus(rawBus);
+  return readSchemeOn(bus.get(), timeoutUsec);
 }
 
 std::optional<AppearanceStyle> readGtkTheme(const std::string& configHome) {
@@ -178,12 +186,14 @@ std::optional<AppearanceStyle> readGtkTheme(const std::string& configHome) {
   return std::nullopt;
 }
 
-AppearanceStyle readDesktopAppearance() {
-  // Start-up asks this; a slow or absent bus must not hold it up.
-  constexpr std::uint64_t kPortalTimeoutUsec = 250'000;
-  if (auto style = readPortalColorScheme(kPortalTimeoutUsec)) return *style;
+AppearanceStyle appearanceFrom(std::optional<AppearanceStyle> portal) {
+  if (portal) return *portal;
   if (auto style = readGtkTheme(configHome())) return *style;
   return AppearanceStyle::Light;
+}
+
+AppearanceStyle readDesktopAppearance() {
+  return appearanceFrom(readPortalColorScheme(kPortalTimeoutUsec));
 }
 
 }  // namespace velquarin::platform

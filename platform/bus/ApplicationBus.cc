@@ -8,6 +8,7 @@
 #include "bundle/Bundle.h"
 #include "bus/BusMessage.h"
 #include "bus/MainLoopBus.h"
+#include "bus/SdBusLibrary.h"
 #include "logging/Log.h"
 
 namespace velquarin::platform {
@@ -155,13 +156,9 @@ int onEnumerate(sd_bus*, const char*, void* userdata, char*** nodes, sd_bus_erro
 }
 
 std::vector<sd_bus_vtable> buildVtable(const BusInterface& interface) {
-  std::vector<sd_bus_vtable> table;
-  sd_bus_vtable start{};
-  start.type = _SD_BUS_VTABLE_START;
-  start.x.start.element_size = sizeof(sd_bus_vtable);
-  start.x.start.features = _SD_BUS_VTABLE_PARAM_NAMES;
-  start.x.start.vtable_format_reference = &sd_bus_object_vtable_format;
-  table.push_back(start);
+  // The start element is filled in by publish(): it names the format of the library, which
+  // is open only once there is a bus.
+  std::vector<sd_bus_vtable> table(1);
   for (const auto& method : interface.methods) {
     sd_bus_vtable entry{};
     entry.type = _SD_BUS_VTABLE_METHOD;
@@ -377,6 +374,7 @@ void ApplicationBus::publish(Registration& registration) {
   State& state = *state_;
   sd_bus_slot* slot = nullptr;
   const char* name = registration.interface.name.c_str();
+  registration.vtable.front() = sdBusVtableStart();
   const int r =
       registration.collection.empty()
           ? sd_bus_add_object_vtable(state.bus->get(), &slot, state.path.c_str(), name,

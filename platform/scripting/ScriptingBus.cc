@@ -4,6 +4,7 @@
 #include <set>
 
 #include "bus/ApplicationBus.h"
+#include "runloop/MainQueue.h"
 #include "scripting/Scripting.h"
 
 namespace velquarin::platform {
@@ -394,7 +395,9 @@ void publishScriptingOnBus() {
   }
   bus.addInterface(std::move(application));
   Scripting::shared().addListener(changed);
-  bus.start();
+  // Connected from the loop's first turn rather than inside start-up: the name is requested
+  // asynchronously either way, so it is owned no sooner.
+  MainQueue::shared().async([] { ApplicationBus::shared().start(); });
 }
 
 }  // namespace velquarin::platform

@@ -3,7 +3,7 @@
 namespace velquarin::platform {
 
 // Offers the registered scripting definition on the application's bus object, then starts the
-// bus (see bus/ApplicationBus.h). From the definition:
+// bus on the main queue's next turn (see bus/ApplicationBus.h). From the definition:
 // - the application class is the interface <prefix>.<Class> on the application object: its
 //   properties by their keys with the first letter in capitals, booleans "b", integers "x",
 //   text "s" (missing reads ""), value objects as their fields ("(ss)", or the one field),

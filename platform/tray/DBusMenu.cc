@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bus/SdBusLibrary.h"
 #include "images/ImageTypes.h"
 #include "logging/Log.h"
 #include "runloop/MainQueue.h"
@@ -51,23 +52,27 @@ int getMenuProperty(sd_bus*, const char*, const char*, const char* property, sd_
   return -EINVAL;
 }
 
-const sd_bus_vtable kMenuVtable[] = {
-    SD_BUS_VTABLE_START(0),
-    SD_BUS_METHOD("GetLayout", "iias", "u(ia{sv}av)", onGetLayout, 0),
-    SD_BUS_METHOD("GetGroupProperties", "aias", "a(ia{sv})", onGetGroupProperties, 0),
-    SD_BUS_METHOD("GetProperty", "is", "v", onGetProperty, 0),
-    SD_BUS_METHOD("Event", "isvu", "", onEvent, 0),
-    SD_BUS_METHOD("EventGroup", "a(isvu)", "ai", onEventGroup, 0),
-    SD_BUS_METHOD("AboutToShow", "i", "b", onAboutToShow, 0),
-    SD_BUS_METHOD("AboutToShowGroup", "ai", "aiai", onAboutToShowGroup, 0),
-    SD_BUS_PROPERTY("Version", "u", getMenuProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("TextDirection", "s", getMenuProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("Status", "s", getMenuProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("IconThemePath", "as", getMenuProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_SIGNAL("ItemsPropertiesUpdated", "a(ia{sv})a(ias)", 0),
-    SD_BUS_SIGNAL("LayoutUpdated", "ui", 0),
-    SD_BUS_SIGNAL("ItemActivationRequested", "iu", 0),
-    SD_BUS_VTABLE_END};
+// Built on first use: the start element names the format of the library, open by then.
+const sd_bus_vtable* menuVtable() {
+  static const sd_bus_vtable table[] = {
+      sdBusVtableStart(),
+      SD_BUS_METHOD("GetLayout", "iias", "u(ia{sv}av)", onGetLayout, 0),
+      SD_BUS_METHOD("GetGroupProperties", "aias", "a(ia{sv})", onGetGroupProperties, 0),
+      SD_BUS_METHOD("GetProperty", "is", "v", onGetProperty, 0),
+      SD_BUS_METHOD("Event", "isvu", "", onEvent, 0),
+      SD_BUS_METHOD("EventGroup", "a(isvu)", "ai", onEventGroup, 0),
+      SD_BUS_METHOD("AboutToShow", "i", "b", onAboutToShow, 0),
+      SD_BUS_METHOD("AboutToShowGroup", "ai", "aiai", onAboutToShowGroup, 0),
+      SD_BUS_PROPERTY("Version", "u", getMenuProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY("TextDirection", "s", getMenuProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY("Status", "s", getMenuProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY("IconThemePath", "as", getMenuProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_SIGNAL("ItemsPropertiesUpdated", "a(ia{sv})a(ias)", 0),
+      SD_BUS_SIGNAL("LayoutUpdated", "ui", 0),
+      SD_BUS_SIGNAL("ItemActivationRequested", "iu", 0),
+      SD_BUS_VTABLE_END};
+  return table;
+}
 
 // The menus and items below `menu` in walk order (a null closes each menu), within the
 // limits the layout keeps.
@@ -123,7 +128,7 @@ DBusMenu::~DBusMenu() = default;
 
 int DBusMenu::exportOn(MainLoopBus& bus) {
   sd_bus_slot* slot = nullptr;
-  const int r = sd_bus_add_object_vtable(bus.get(), &slot, kPath, kInterface, kMenuVtable, this);
+  const int r = sd_bus_add_object_vtable(bus.get(), &slot, kPath, kInterface, menuVtable(), this);
   if (r < 0) return r;
   bus_ = &bus;
   slot_.reset(slot);

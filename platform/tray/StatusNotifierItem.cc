@@ -7,6 +7,7 @@
 #include "appearance/Appearance.h"
 #include "bundle/Bundle.h"
 #include "bus/MainLoopBus.h"
+#include "bus/SdBusLibrary.h"
 #include "logging/Log.h"
 #include "menus/StatusBar.h"
 #include "notificationcenter/NotificationCenter.h"
@@ -120,38 +121,42 @@ int onClick(sd_bus_message* call, void*, sd_bus_error*) {
   return sd_bus_reply_method_return(call, "");
 }
 
-const sd_bus_vtable kItemVtable[] = {
-    SD_BUS_VTABLE_START(0),
-    SD_BUS_PROPERTY("Category", "s", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("Id", "s", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("Title", "s", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("Status", "s", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("WindowId", "i", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("IconName", "s", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("IconPixmap", "a(iiay)", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("OverlayIconName", "s", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("OverlayIconPixmap", "a(iiay)", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("AttentionIconName", "s", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("AttentionIconPixmap", "a(iiay)", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("AttentionMovieName", "s", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("IconThemePath", "s", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("ToolTip", "(sa(iiay)ss)", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("ItemIsMenu", "b", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("Menu", "o", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
-    SD_BUS_PROPERTY("XAyatanaLabel", "s", getItemProperty, 0, 0),
-    SD_BUS_PROPERTY("XAyatanaLabelGuide", "s", getItemProperty, 0, 0),
-    SD_BUS_METHOD("ContextMenu", "ii", "", onClick, 0),
-    SD_BUS_METHOD("Activate", "ii", "", onClick, 0),
-    SD_BUS_METHOD("SecondaryActivate", "ii", "", onClick, 0),
-    SD_BUS_METHOD("Scroll", "is", "", onClick, 0),
-    SD_BUS_SIGNAL("NewTitle", "", 0),
-    SD_BUS_SIGNAL("NewIcon", "", 0),
-    SD_BUS_SIGNAL("NewAttentionIcon", "", 0),
-    SD_BUS_SIGNAL("NewOverlayIcon", "", 0),
-    SD_BUS_SIGNAL("NewToolTip", "", 0),
-    SD_BUS_SIGNAL("NewStatus", "s", 0),
-    SD_BUS_SIGNAL("XAyatanaNewLabel", "ss", 0),
-    SD_BUS_VTABLE_END};
+// Built on first use: the start element names the format of the library, open by then.
+const sd_bus_vtable* itemVtable() {
+  static const sd_bus_vtable table[] = {
+      sdBusVtableStart(),
+      SD_BUS_PROPERTY("Category", "s", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY("Id", "s", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY("Title", "s", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("Status", "s", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("WindowId", "i", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY("IconName", "s", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("IconPixmap", "a(iiay)", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("OverlayIconName", "s", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("OverlayIconPixmap", "a(iiay)", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("AttentionIconName", "s", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("AttentionIconPixmap", "a(iiay)", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("AttentionMovieName", "s", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("IconThemePath", "s", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("ToolTip", "(sa(iiay)ss)", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("ItemIsMenu", "b", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY("Menu", "o", getItemProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY("XAyatanaLabel", "s", getItemProperty, 0, 0),
+      SD_BUS_PROPERTY("XAyatanaLabelGuide", "s", getItemProperty, 0, 0),
+      SD_BUS_METHOD("ContextMenu", "ii", "", onClick, 0),
+      SD_BUS_METHOD("Activate", "ii", "", onClick, 0),
+      SD_BUS_METHOD("SecondaryActivate", "ii", "", onClick, 0),
+      SD_BUS_METHOD("Scroll", "is", "", onClick, 0),
+      SD_BUS_SIGNAL("NewTitle", "", 0),
+      SD_BUS_SIGNAL("NewIcon", "", 0),
+      SD_BUS_SIGNAL("NewAttentionIcon", "", 0),
+      SD_BUS_SIGNAL("NewOverlayIcon", "", 0),
+      SD_BUS_SIGNAL("NewToolTip", "", 0),
+      SD_BUS_SIGNAL("NewStatus", "s", 0),
+      SD_BUS_SIGNAL("XAyatanaNewLabel", "ss", 0),
+      SD_BUS_VTABLE_END};
+  return table;
+}
 
 bool isNoWatcherError(const sd_bus_error* error) {
   return sd_bus_error_has_name(error, SD_BUS_ERROR_SERVICE_UNKNOWN) ||
@@ -309,7 +314,7 @@ bool Impl::ensureConnection() {
   sd_bus* raw = bus->get();
   sd_bus_slot* slot = nullptr;
   int r = sd_bus_add_object_vtable(raw, &slot, StatusNotifierItem::kPath,
-                                   StatusNotifierItem::kInterface, kItemVtable, this);
+                                   StatusNotifierItem::kInterface, itemVtable(), this);
   if (r >= 0) {
     itemSlot.reset(slot);
     r = menu.exportOn(*bus);

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -169,4 +170,18 @@ TEST(Appearance, ADesktopChangeArrivesOnTheMainQueueAndIsPosted) {
   EXPECT_EQ(posted, 1);
   EXPECT_EQ(Appearance::current(), AppearanceStyle::Dark);
   Appearance::set(AppearanceStyle::Light);
+}
+
+// In a fresh process: the first answer, asked for early and awaited, is the portal's.
+TEST(Appearance, TheFirstAnswerIsThePortalsReadOnTheWatchingConnection) {
+  if (!haveSessionBus()) GTEST_SKIP() << "no session bus";
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        FakePortal portal(1);
+        if (!portal.serving()) std::_Exit(2);
+        Appearance::prepare();
+        std::_Exit(Appearance::current() == AppearanceStyle::Dark ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }

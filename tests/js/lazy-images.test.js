@@ -1,7 +1,7 @@
 'use strict';
 // Libraries start-up does not need are opened on first use: requiring the module maps no image,
-// HTTP, TLS, printing, SVG, sound-file, drawing, XML, credential-store, X11, GIO or JSON library; the
-// first image call opens the image one alone.
+// HTTP, TLS, printing, SVG, sound-file, drawing, XML, credential-store, X11, GIO or JSON library,
+// nor the bus library without a session bus to reach; the first image call opens the image one alone.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -34,8 +34,8 @@ const probe = (addonDir) => `
   request.on('error', (http) => console.log(JSON.stringify({ atStart, afterImage, apps, afterApps, scaled, credential, layout, http })));
   request.start();`;
 
-async function run(addonDir) {
-  const { code, stdout, stderr } = await runChild(probe(addonDir), { timeoutMs: 60000 });
+async function run(addonDir, env = {}) {
+  const { code, stdout, stderr } = await runChild(probe(addonDir), { timeoutMs: 60000, env });
   assert.equal(code, 0, stderr);
   return { ...JSON.parse(stdout.trim().split('\n').at(-1)), stderr };
 }
@@ -55,6 +55,11 @@ test('require maps no library opened on first use; an image call opens the image
   assert.ok(afterApps.includes('libvelquarin-gio.so'), afterApps.join(' '));
   const { width, height } = readPNG(scaled);
   assert.deepEqual([width, height], [10, 5]);
+
+  // The bus library is not the platform library's dependency: only a bus to reach opens it.
+  const noBus = await run(buildDir, { DBUS_SESSION_BUS_ADDRESS: undefined, XDG_RUNTIME_DIR: undefined });
+  assert.deepEqual(noBus.atStart.filter((name) => /^lib(systemd|velquarin-sdbus)/.test(name)), []);
+  assert.match(noBus.stderr, /Dark Mode: \d[^]*Velquarin Native Module Started/);
 });
 
 test('without the libraries beside it, image, application, credential, keyboard and HTTP calls fail with a logged reason', async () => {
@@ -74,4 +79,6 @@ test('without the libraries beside it, image, application, credential, keyboard 
   assert.match(stderr, /HTTP is unavailable: cannot load \S+libvelquarin-curl\.so/);
   assert.deepEqual(afterImage.filter((name) => heavy.test(name)), []);
   assert.match(stderr, /Images are unavailable: cannot load \S+libvelquarin-images\.so/);
+  // Start-up asks the desktop's appearance on the bus: it goes on without it, in the same order.
+  assert.match(stderr, /The session bus is unavailable: cannot load \S+libvelquarin-sdbus\.so[^]*Dark Mode: [^]*Module Started/);
 });
