@@ -20,7 +20,7 @@ const platform = loadPlatform();
 async function serve(t, routes, { secure } = {}) {
   const seen = [];
   const handler = (req, res) => {
-    seen.push({ method: req.method, url: req.url, headers: req.headers });
+    seen.push({ method: req.method, url: req.url, headers: req.headers, port: req.socket.remotePort });
     const route = routes[req.url.split('?')[0]] || routes['*'];
     if (route) return route(req, res);
     res.writeHead(404).end('no such route');
@@ -407,6 +407,30 @@ test('many requests started in one turn share kept-alive connections and all com
   assert.ok(server.connections() <= 50, `${server.connections()} connections`);
 });
 
+test('requests that follow each other on one connection each send only their own method and fields', async (t) => {
+  const server = await serve(t, { '*': (req, res) => res.end(req.url) });
+  const steps = [
+    ['/1', { method: 'DELETE', headers: { Authorization: 'Bearer one', 'X-First': 'a' } }, 'DELETE'],
+    ['/2', { method: 'HEAD', headers: { Range: 'bytes=0-1' } }, 'HEAD'],
+    ['/3', { method: 'PUT' }, 'PUT'],
+    ['/4', { method: 'HEAD' }, 'HEAD'],
+    ['/5', { headers: { Cookie: 'c=1' } }, 'GET'],
+    ['/6', {}, 'GET'],
+  ];
+  const curlOwn = new Set(['host', 'user-agent', 'accept', 'accept-encoding']);
+  for (const [p, options, method] of steps) {
+    const { events } = await fetchEvents(server.url(p), options);
+    const body = only(events, 'end')[0]?.buffer.toString();
+    assert.equal(body, method === 'HEAD' ? '' : p, `${p}: ${JSON.stringify(events)}`);
+    const seen = server.seen.at(-1);
+    assert.equal(seen.method, method, p);
+    const sent = Object.fromEntries(Object.entries(seen.headers).filter(([name]) => !curlOwn.has(name)));
+    const given = Object.fromEntries(Object.entries(options.headers || {}).map(([k, v]) => [k.toLowerCase(), v]));
+    assert.deepEqual(sent, given, p);
+  }
+  assert.equal(new Set(server.seen.map((s) => s.port)).size, 1, 'one connection carried them all');
+});
+
 test('an idle connection the server closes is not reused, and waiting on it costs nothing', async (t) => {
   const server = await serve(t, {
     '/short': (req, res) => res.end('short', () => setTimeout(() => req.socket.end(), 20)),
@@ -549,6 +573,11 @@ test('HTTPS trusts the configured authority and rejects an untrusted certificate
       request.start();
     });
     assert.equal(hopped, 'secure');
+    // Without the setting the system store decides again, on a handle and connection that
+    // trusted the authority before.
+    delete process.env.SSL_CERT_FILE;
+    const untrusted = await fetchEvents(trusted.url('/tls'));
+    assert.deepEqual(types(untrusted.events), ['error']);
   } finally {
     if (previous === undefined) delete process.env.SSL_CERT_FILE;
     else process.env.SSL_CERT_FILE = previous;
