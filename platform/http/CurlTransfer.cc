@@ -16,8 +16,10 @@ namespace {
 // A followed redirect's own body is thrown away; past this much the connection is dropped
 // instead of read to its end.
 constexpr std::size_t kMaximumDiscardedBytes = 1 << 20;
-// Larger reads mean fewer callbacks (and fewer "data" events) on fast links.
-constexpr long kReceiveBufferBytes = 256 * 1024;
+// Larger reads mean fewer callbacks (and fewer "data" events) on fast links, but curl
+// allocates the buffer for every transfer and frees it at the end: past malloc's mapping
+// threshold (128 KiB) each small request would grow and trim the heap, or map and unmap.
+constexpr long kReceiveBufferBytes = 64 * 1024;
 
 URLError makeError(long code, std::string url, std::string detail) {
   URLError error;
