@@ -412,21 +412,17 @@ test('requests that follow each other on one connection each send only their own
   const steps = [
     ['/1', { method: 'DELETE', headers: { Authorization: 'Bearer one', 'X-First': 'a' } }, 'DELETE'],
     ['/2', { method: 'HEAD', headers: { Range: 'bytes=0-1' } }, 'HEAD'],
-    ['/3', { method: 'PUT' }, 'PUT'],
-    ['/4', { method: 'HEAD' }, 'HEAD'],
-    ['/5', { headers: { Cookie: 'c=1' } }, 'GET'],
-    ['/6', {}, 'GET'],
+    ['/3', { method: 'PUT', headers: { Cookie: 'c=1' } }, 'PUT'],
+    ['/4', {}, 'GET'],
   ];
   const curlOwn = new Set(['host', 'user-agent', 'accept', 'accept-encoding']);
   for (const [p, options, method] of steps) {
     const { events } = await fetchEvents(server.url(p), options);
-    const body = only(events, 'end')[0]?.buffer.toString();
-    assert.equal(body, method === 'HEAD' ? '' : p, `${p}: ${JSON.stringify(events)}`);
-    const seen = server.seen.at(-1);
-    assert.equal(seen.method, method, p);
-    const sent = Object.fromEntries(Object.entries(seen.headers).filter(([name]) => !curlOwn.has(name)));
-    const given = Object.fromEntries(Object.entries(options.headers || {}).map(([k, v]) => [k.toLowerCase(), v]));
-    assert.deepEqual(sent, given, p);
+    assert.equal(only(events, 'end')[0]?.buffer.toString(), method === 'HEAD' ? '' : p, JSON.stringify(events));
+    const { method: sentMethod, headers } = server.seen.at(-1);
+    const sent = Object.entries(headers).filter(([name]) => !curlOwn.has(name));
+    const given = Object.entries(options.headers || {}).map(([name, value]) => [name.toLowerCase(), value]);
+    assert.deepEqual([sentMethod, sent], [method, given], p);
   }
   assert.equal(new Set(server.seen.map((s) => s.port)).size, 1, 'one connection carried them all');
 });
@@ -573,9 +569,7 @@ test('HTTPS trusts the configured authority and rejects an untrusted certificate
       request.start();
     });
     assert.equal(hopped, 'secure');
-    // Without the setting the system store decides again, on a handle and connection that
-    // trusted the authority before.
-    delete process.env.SSL_CERT_FILE;
+    delete process.env.SSL_CERT_FILE;  // the system store decides again, on the same handle
     const untrusted = await fetchEvents(trusted.url('/tls'));
     assert.deepEqual(types(untrusted.events), ['error']);
   } finally {
