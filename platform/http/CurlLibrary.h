@@ -14,7 +14,6 @@ struct CurlLibrary {
   decltype(&::curl_free) free;
   decltype(&::curl_easy_init) easy_init;
   decltype(&::curl_easy_cleanup) easy_cleanup;
-  decltype(&::curl_easy_reset) easy_reset;
   decltype(&::curl_easy_setopt) easy_setopt;
   decltype(&::curl_easy_getinfo) easy_getinfo;
   decltype(&::curl_easy_header) easy_header;

@@ -16,8 +16,10 @@ namespace {
 // A followed redirect's own body is thrown away; past this much the connection is dropped
 // instead of read to its end.
 constexpr std::size_t kMaximumDiscardedBytes = 1 << 20;
-// Larger reads mean fewer callbacks (and fewer "data" events) on fast links.
-constexpr long kReceiveBufferBytes = 256 * 1024;
+// Larger reads mean fewer callbacks (and fewer "data" events) on fast links, but curl
+// allocates the buffer for every transfer and frees it at the end: past malloc's mapping
+// threshold (128 KiB) each small request would grow and trim the heap, or map and unmap.
+constexpr long kReceiveBufferBytes = 64 * 1024;
 
 URLError makeError(long code, std::string url, std::string detail) {
   URLError error;
@@ -47,7 +49,53 @@ const std::string& userAgent() {
   return agent;
 }
 
+// What a handle's CAINFO and CAPATH are before anything sets them.
+struct TrustDefaults {
+  const char* file = nullptr;
+  const char* directory = nullptr;
+};
+
+const TrustDefaults& trustDefaults() {
+  static const TrustDefaults defaults = [] {
+    TrustDefaults made;
+    const curl_version_info_data* info = curl().version_info(CURLVERSION_NOW);
+    if (info && info->age >= CURLVERSION_SEVENTH) {
+      made.file = info->cainfo;
+      made.directory = info->capath;
+    }
+    return made;
+  }();
+  return defaults;
+}
+
+// The environment's setting (as for other TLS clients on Linux), else curl's default. Read
+// per hop: the host may change its environment between requests.
+const char* trustSetting(const char* variable, const char* fallback) {
+  const char* value = std::getenv(variable);
+  return value && *value ? value : fallback;
+}
+
 }  // namespace
+
+bool CurlTransfer::setStandingOptions(CURL* easy) {
+  // Options every transfer shares: set once per handle, which keeps them across transfers.
+  bool ok = true;
+  auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
+  set(curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https"));
+  set(curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+  // Redirects are followed here, hop by hop, so each target is checked and methods change
+  // the way user agents change them.
+  set(curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L));
+  set(curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
+  set(curl().easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, ""));  // every decoder curl has
+  set(curl().easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
+  set(curl().easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes));
+  set(curl().easy_setopt(easy, CURLOPT_USERAGENT, userAgent().c_str()));
+  set(curl().easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &Engine::onCloseSocket));
+  set(curl().easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader));
+  set(curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onWrite));
+  return ok;
+}
 
 std::shared_ptr<Transfer> Transfer::start(Request request, TransferClient* client) {
   auto transfer = std::make_shared<CurlTransfer>(std::move(request), client);
@@ -99,12 +147,7 @@ void CurlTransfer::begin() {
 }
 
 bool CurlTransfer::configureHop() {
-  Engine& engine = Engine::shared();
-  if (easy_) {
-    curl().easy_reset(easy_.get());
-  } else {
-    easy_ = engine.takeEasy();
-  }
+  if (!easy_) easy_ = Engine::shared().takeEasy();
   if (!easy_) return false;
   headersDone_ = false;
   status_ = 0;
@@ -132,43 +175,24 @@ bool CurlTransfer::configureHop() {
   CURL* easy = easy_.get();
   bool ok = true;
   auto set = [&ok](CURLcode code) { ok = ok && code == CURLE_OK; };
+  // Everything a previous transfer on this handle may have set differently is set again.
   set(curl().easy_setopt(easy, CURLOPT_URL, url_.c_str()));
   set(curl().easy_setopt(easy, CURLOPT_PRIVATE, this));
-  set(curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https"));
-  set(curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
-  // Redirects are followed here, hop by hop, so each target is checked and methods change
-  // the way user agents change them.
-  set(curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L));
-  set(curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
-  set(curl().easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, ""));  // every decoder curl has
-  set(curl().easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
-  // Only a hint: curl refuses a new size while a handle still holds its old buffer (after
-  // a transfer that failed before it began).
-  curl().easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
-  set(curl().easy_setopt(easy, CURLOPT_USERAGENT, userAgent().c_str()));
   set(curl().easy_setopt(easy, CURLOPT_HTTPHEADER, headerList_.get()));
   set(curl().easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer_));
-  set(curl().easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &Engine::onCloseSocket));
-  set(curl().easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader));
   set(curl().easy_setopt(easy, CURLOPT_HEADERDATA, this));
-  set(curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlTransfer::onWrite));
   set(curl().easy_setopt(easy, CURLOPT_WRITEDATA, this));
-  // A plain http hop may still be redirected to https, which is a hop of its own.
+  // Only https hops use an authority, and a plain hop redirected to https is a hop of its own.
   if (strncasecmp(url_.c_str(), "https:", 6) == 0) {
-    if (const char* file = std::getenv("SSL_CERT_FILE"); file && *file) {
-      set(curl().easy_setopt(easy, CURLOPT_CAINFO, file));
-    }
-    if (const char* dir = std::getenv("SSL_CERT_DIR"); dir && *dir) {
-      set(curl().easy_setopt(easy, CURLOPT_CAPATH, dir));
-    }
+    const TrustDefaults& trust = trustDefaults();
+    set(curl().easy_setopt(easy, CURLOPT_CAINFO, trustSetting("SSL_CERT_FILE", trust.file)));
+    set(curl().easy_setopt(easy, CURLOPT_CAPATH, trustSetting("SSL_CERT_DIR", trust.directory)));
   }
-  if (method_ == "GET") {
-    set(curl().easy_setopt(easy, CURLOPT_HTTPGET, 1L));
-  } else if (method_ == "HEAD") {
-    set(curl().easy_setopt(easy, CURLOPT_NOBODY, 1L));
-  } else {
-    set(curl().easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method_.c_str()));
-  }
+  // HTTPGET also takes back NOBODY; CUSTOMREQUEST is cleared unless this hop needs it.
+  const bool head = method_ == "HEAD";
+  set(curl().easy_setopt(easy, head ? CURLOPT_NOBODY : CURLOPT_HTTPGET, 1L));
+  const bool custom = !head && method_ != "GET";
+  set(curl().easy_setopt(easy, CURLOPT_CUSTOMREQUEST, custom ? method_.c_str() : nullptr));
   return ok;
 }
 

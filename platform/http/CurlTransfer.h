@@ -32,6 +32,9 @@ class CurlTransfer final : public Transfer, public std::enable_shared_from_this<
   // Delivers queued events to the client (main thread, outside curl).
   void flush();
 
+  // Sets the options every transfer shares on a new handle; false when curl refuses one.
+  static bool setStandingOptions(CURL* easy);
+
   CURL* easy() const { return easy_.get(); }
   bool dirty = false;
 
@@ -68,7 +71,6 @@ class CurlTransfer final : public Transfer, public std::enable_shared_from_this<
   State state_ = State::Created;
   CurlEasy easy_;
   CurlSlist headerList_;
-  std::string userAgent_;
   std::string url_;
   std::string method_;
   int redirects_ = 0;

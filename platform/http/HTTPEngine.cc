@@ -12,7 +12,7 @@
 namespace velquarin::platform::http {
 namespace {
 
-// Idle easy handles kept for the next transfers (their buffers and settings are reused).
+// Idle easy handles kept for the next transfers (their buffers and shared options are reused).
 constexpr std::size_t kPooledHandles = 64;
 // Idle connections curl keeps for reuse. Its default follows the number of handles added at
 // the moment, which drops to a few between one batch of transfers and the next: connections
@@ -92,12 +92,14 @@ CurlEasy Engine::takeEasy() {
     pool_.pop_back();
     return easy;
   }
-  return CurlEasy(curl().easy_init());
+  CurlEasy easy(curl().easy_init());
+  if (easy && !CurlTransfer::setStandingOptions(easy.get())) easy.reset();
+  return easy;
 }
 
 void Engine::returnEasy(CurlEasy easy) {
+  // Kept as it is: the next transfer sets every option that differs between transfers.
   if (!easy) return;
-  curl().easy_reset(easy.get());
   if (pool_.size() < kPooledHandles) pool_.push_back(std::move(easy));
 }
 

@@ -33,7 +33,8 @@ class Engine {
   bool add(const std::shared_ptr<CurlTransfer>& transfer);
   void remove(CurlTransfer& transfer);
 
-  // An easy handle from the pool (options reset) or a new one; and back.
+  // An easy handle from the pool or a new one with the options every transfer shares; and
+  // back, as the transfer left it.
   CurlEasy takeEasy();
   void returnEasy(CurlEasy easy);
 

@@ -20,7 +20,7 @@ const platform = loadPlatform();
 async function serve(t, routes, { secure } = {}) {
   const seen = [];
   const handler = (req, res) => {
-    seen.push({ method: req.method, url: req.url, headers: req.headers });
+    seen.push({ method: req.method, url: req.url, headers: req.headers, port: req.socket.remotePort });
     const route = routes[req.url.split('?')[0]] || routes['*'];
     if (route) return route(req, res);
     res.writeHead(404).end('no such route');
@@ -407,6 +407,26 @@ test('many requests started in one turn share kept-alive connections and all com
   assert.ok(server.connections() <= 50, `${server.connections()} connections`);
 });
 
+test('requests that follow each other on one connection each send only their own method and fields', async (t) => {
+  const server = await serve(t, { '*': (req, res) => res.end(req.url) });
+  const steps = [
+    ['/1', { method: 'DELETE', headers: { Authorization: 'Bearer one', 'X-First': 'a' } }, 'DELETE'],
+    ['/2', { method: 'HEAD', headers: { Range: 'bytes=0-1' } }, 'HEAD'],
+    ['/3', { method: 'PUT', headers: { Cookie: 'c=1' } }, 'PUT'],
+    ['/4', {}, 'GET'],
+  ];
+  const curlOwn = new Set(['host', 'user-agent', 'accept', 'accept-encoding']);
+  for (const [p, options, method] of steps) {
+    const { events } = await fetchEvents(server.url(p), options);
+    assert.equal(only(events, 'end')[0]?.buffer.toString(), method === 'HEAD' ? '' : p, JSON.stringify(events));
+    const { method: sentMethod, headers } = server.seen.at(-1);
+    const sent = Object.entries(headers).filter(([name]) => !curlOwn.has(name));
+    const given = Object.entries(options.headers || {}).map(([name, value]) => [name.toLowerCase(), value]);
+    assert.deepEqual([sentMethod, sent], [method, given], p);
+  }
+  assert.equal(new Set(server.seen.map((s) => s.port)).size, 1, 'one connection carried them all');
+});
+
 test('an idle connection the server closes is not reused, and waiting on it costs nothing', async (t) => {
   const server = await serve(t, {
     '/short': (req, res) => res.end('short', () => setTimeout(() => req.socket.end(), 20)),
@@ -549,6 +569,9 @@ test('HTTPS trusts the configured authority and rejects an untrusted certificate
       request.start();
     });
     assert.equal(hopped, 'secure');
+    delete process.env.SSL_CERT_FILE;  // the system store decides again, on the same handle
+    const untrusted = await fetchEvents(trusted.url('/tls'));
+    assert.deepEqual(types(untrusted.events), ['error']);
   } finally {
     if (previous === undefined) delete process.env.SSL_CERT_FILE;
     else process.env.SSL_CERT_FILE = previous;

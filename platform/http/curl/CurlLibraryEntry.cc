@@ -11,7 +11,6 @@ extern "C" __attribute__((visibility("default"))) const CurlLibrary* velquarin_c
       .free = &curl_free,
       .easy_init = &curl_easy_init,
       .easy_cleanup = &curl_easy_cleanup,
-      .easy_reset = &curl_easy_reset,
       .easy_setopt = &curl_easy_setopt,
       .easy_getinfo = &curl_easy_getinfo,
       .easy_header = &curl_easy_header,
