@@ -80,7 +80,6 @@ struct SdBusLibrary {
 sd_bus_vtable sdBusVtableStart();
 
 // The one function libvelquarin-sdbus.so exports, by this name, with C linkage.
-using SdBusLibraryEntry = const SdBusLibrary* (*)();
 inline constexpr char kSdBusLibraryEntry[] = "velquarin_sdbus_library";
 
 }  // namespace velquarin::platform

@@ -71,7 +71,6 @@ struct DrawingLibrary {
 const DrawingLibrary& drawing();
 
 // The one function libvelquarin-drawing.so exports, by this name, with C linkage.
-using DrawingLibraryEntry = const DrawingLibrary* (*)();
 inline constexpr char kDrawingLibraryEntry[] = "velquarin_drawing_library";
 
 }  // namespace velquarin::platform

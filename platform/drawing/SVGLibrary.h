@@ -20,7 +20,6 @@ struct SVGLibrary {
 };
 
 // The one function libvelquarin-svg.so exports, by this name, with C linkage.
-using SVGLibraryEntry = const SVGLibrary* (*)();
 inline constexpr char kSVGLibraryEntry[] = "velquarin_svg_library";
 
 }  // namespace velquarin::platform

@@ -70,7 +70,6 @@ T* gioCast(gpointer object, GType type) {
 }
 
 // The one function libvelquarin-gio.so exports, by this name, with C linkage.
-using GioLibraryEntry = const GioLibrary* (*)();
 inline constexpr char kGioLibraryEntry[] = "velquarin_gio_library";
 
 }  // namespace velquarin::platform

@@ -41,7 +41,6 @@ struct CurlLibrary {
 const CurlLibrary& curl();
 
 // The one function libvelquarin-curl.so exports, by this name, with C linkage.
-using CurlLibraryEntry = const CurlLibrary* (*)();
 inline constexpr char kCurlLibraryEntry[] = "velquarin_curl_library";
 
 }  // namespace velquarin::platform::http

@@ -58,7 +58,6 @@ class ImageBackend {
 };
 
 // The one function libvelquarin-images.so exports, by this name, with C linkage.
-using ImageBackendEntry = const ImageBackend* (*)();
 inline constexpr char kImageBackendEntry[] = "velquarin_image_backend";
 
 }  // namespace velquarin::platform

@@ -32,7 +32,6 @@ struct SecretLibrary {
 const SecretLibrary& libsecret();
 
 // The one function libvelquarin-secret.so exports, by this name, with C linkage.
-using SecretLibraryEntry = const SecretLibrary* (*)();
 inline constexpr char kSecretLibraryEntry[] = "velquarin_secret_library";
 
 }  // namespace velquarin::platform::keychain

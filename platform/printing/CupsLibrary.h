@@ -18,7 +18,6 @@ struct CupsLibrary {
 };
 
 // The one function libvelquarin-printing.so exports, by this name, with C linkage.
-using CupsLibraryEntry = const CupsLibrary* (*)();
 inline constexpr char kCupsLibraryEntry[] = "velquarin_printing_library";
 
 }  // namespace velquarin::platform

@@ -15,9 +15,6 @@ class SideLibrary {
   // one Error line is logged: "<unavailable>: cannot load <path>: <reason>".
   SideLibrary(const char* fileName, const char* entry, const char* unavailable);
 
-  // The entry's address; null when the library or the entry could not be found.
-  void* entry() const { return entry_; }
-
   // The table of functions the entry hands back; null when the library could not be opened.
   template <typename Table>
   const Table* table() const {

@@ -27,7 +27,6 @@ struct SoundLibrary {
 };
 
 // The one function libvelquarin-sound.so exports, by this name, with C linkage.
-using SoundLibraryEntry = const SoundLibrary* (*)();
 inline constexpr char kSoundLibraryEntry[] = "velquarin_sound_library";
 
 }  // namespace velquarin::platform::sound

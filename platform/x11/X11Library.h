@@ -90,7 +90,6 @@ struct X11Library {
 const X11Library& x11();
 
 // The one function libvelquarin-x11.so exports, by this name, with C linkage.
-using X11LibraryEntry = const X11Library* (*)();
 inline constexpr char kX11LibraryEntry[] = "velquarin_x11_library";
 
 }  // namespace velquarin::platform

@@ -65,7 +65,6 @@ struct XMLLibrary {
 const XMLLibrary& xml();
 
 // The one function libvelquarin-xml.so exports, by this name, with C linkage.
-using XMLLibraryEntry = const XMLLibrary* (*)();
 inline constexpr char kXMLLibraryEntry[] = "velquarin_xml_library";
 
 }  // namespace velquarin::platform
