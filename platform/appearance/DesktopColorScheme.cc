@@ -11,6 +11,8 @@
 #include <thread>
 #include <utility>
 
+#include "bus/SdBusLibrary.h"
+
 namespace velquarin::platform {
 namespace {
 
@@ -141,6 +143,11 @@ std::shared_future<std::optional<AppearanceStyle>> watchPortalColorScheme(
     std::function<void(AppearanceStyle)> onChange) {
   std::promise<std::optional<AppearanceStyle>> firstRead;
   auto answer = firstRead.get_future().share();
+  if (!sessionBusAddressGiven()) {
+    // No bus to watch: no thread, and nobody waits for the portal.
+    firstRead.set_value(std::nullopt);
+    return answer;
+  }
   // The connection lives and dies on this thread; it lives as long as the process.
   std::thread([onChange = std::move(onChange), firstRead = std::move(firstRead)]() mutable {
     sd_bus* rawBus = nullptr;

@@ -31,6 +31,11 @@ sd_bus_vtable sdBusVtableStart() {
   return start;
 }
 
+bool sessionBusAddressGiven() {
+  // libsystemd tries $DBUS_SESSION_BUS_ADDRESS, else the bus socket in $XDG_RUNTIME_DIR.
+  return std::getenv("DBUS_SESSION_BUS_ADDRESS") || std::getenv("XDG_RUNTIME_DIR");
+}
+
 }  // namespace velquarin::platform
 
 namespace {
@@ -49,11 +54,8 @@ extern "C" {
 
 // Connecting is where a missing library shows: callers see a bus that cannot be reached.
 int sd_bus_open_user(sd_bus** ret) {
-  // Without either variable libsystemd has no address to try and answers -ENOMEDIUM: the
-  // same answer, without loading it.
-  if (!std::getenv("DBUS_SESSION_BUS_ADDRESS") && !std::getenv("XDG_RUNTIME_DIR")) {
-    return -ENOMEDIUM;
-  }
+  // Without an address libsystemd answers -ENOMEDIUM: the same answer, without loading it.
+  if (!velquarin::platform::sessionBusAddressGiven()) return -ENOMEDIUM;
   const SdBusLibrary* table = SdBusLibrary::get();
   return table ? table->open_user(ret) : -ELIBACC;
 }

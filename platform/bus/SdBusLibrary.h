@@ -76,6 +76,10 @@ struct SdBusLibrary {
   static const SdBusLibrary* get();
 };
 
+// Whether the environment gives the session bus an address to try. Without one, connecting
+// to it fails at once, with -ENOMEDIUM.
+bool sessionBusAddressGiven();
+
 // A vtable's first element, for vtables built once the library is open.
 sd_bus_vtable sdBusVtableStart();
 

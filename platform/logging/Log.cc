@@ -22,9 +22,10 @@
 namespace velquarin::platform {
 namespace {
 
-// spdlog builds every entry of the queue up front (about 400 bytes each): 1024 lines cost
-// 0.4 MiB of every process, and a writer is a few microseconds behind a burst.
-constexpr std::size_t kQueueSize = 1024;
+// spdlog builds every entry of the queue up front (about 400 bytes each, each one touched):
+// 256 lines are 0.1 MiB of every process, and the writer is a few microseconds behind a
+// burst; a longer burst waits for room rather than losing lines.
+constexpr std::size_t kQueueSize = 256;
 constexpr auto kBlock = spdlog::async_overflow_policy::block;
 constexpr auto kNoWait = spdlog::async_overflow_policy::overrun_oldest;
 // How long a thread that logs waits for room in a full queue (a slow disk) before its line

@@ -18,6 +18,7 @@
 #include <variant>
 
 #include "bundle/Bundle.h"
+#include "bus/SdBusLibrary.h"
 #include "files/FileDescriptor.h"
 #include "logging/Log.h"
 #include "runloop/MainQueue.h"
@@ -498,8 +499,21 @@ std::string escapeNotificationMarkup(std::string_view text) {
   return escaped;
 }
 
+// What shows notifications when there is no session bus to try: nothing, and no thread that
+// would wait for one.
+class Unreachable final : public UserNotificationPresenter {
+ public:
+  Unreachable() {
+    PRESENTER_LOG(LogLevel::Warning, "No session bus (" + std::string(std::strerror(ENOMEDIUM)) +
+                                         "): notifications are not shown on the desktop");
+  }
+  void show(const UserNotification&) override {}
+  void withdraw(const std::string&) override {}
+};
+
 std::shared_ptr<UserNotificationPresenter> makeFreedesktopPresenter(
     UserNotificationCenter& center) {
+  if (!sessionBusAddressGiven()) return std::make_shared<Unreachable>();
   return std::make_shared<Presenter>(center);
 }
 

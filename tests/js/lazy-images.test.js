@@ -21,9 +21,12 @@ const probe = (addonDir) => `
   const mapped = () => [...new Set(fs.readFileSync('/proc/self/maps', 'utf8').split('\\n')
     .map((line) => line.split(/\\s+/)[5]).filter((file) => file && file.includes('.so'))
     .map((file) => path.basename(file)))];
+  const threads = () => fs.readdirSync('/proc/self/task').length;
   const before = mapped();
+  const threadsBefore = threads();
   const native = require(${JSON.stringify(path.join(addonDir, 'VelquarinNative.node'))});
   const atStart = mapped().filter((name) => !before.includes(name));
+  const threadsStarted = threads() - threadsBefore;
   const scaled = native.scaleImage(${JSON.stringify(picture)}, 'PNG', 10, 10);
   const afterImage = mapped();
   const apps = JSON.parse(native.applicationsForScheme('x-velquarin-lazy', 16, null));
@@ -31,7 +34,7 @@ const probe = (addonDir) => `
   const credential = JSON.parse(native.getPasswordForAccount('lazy-probe-account'));
   const layout = require(${JSON.stringify(path.join(addonDir, 'VelquarinPlatform.node'))}).setKeyboardLayout('us');
   const request = native.createRequest('http://127.0.0.1:9/');
-  request.on('error', (http) => console.log(JSON.stringify({ atStart, afterImage, apps, afterApps, scaled, credential, layout, http })));
+  request.on('error', (http) => console.log(JSON.stringify({ atStart, threadsStarted, afterImage, apps, afterApps, scaled, credential, layout, http })));
   request.start();`;
 
 async function run(addonDir, env = {}) {
@@ -42,6 +45,7 @@ async function run(addonDir, env = {}) {
 
 const heavy = new RegExp('^(libvips|libcurl|libssl|libcrypto|libgnutls|libcups|librsvg|libkrb5|' +
   'libsndfile|libcairo|libpango|libharfbuzz|libxml2|libicu|libsecret|libxcb|libxkbcommon|libgio|libgobject|libsimdjson|' +
+  'libspdlog|libfmt|' +
   'libvelquarin-(images|curl|printing|svg|sound|drawing|xml|secret|x11|gio|menujson))');
 
 test('require maps no library opened on first use; an image call opens the image one alone', async () => {
@@ -59,6 +63,8 @@ test('require maps no library opened on first use; an image call opens the image
   // The bus library is not the platform library's dependency: only a bus to reach opens it.
   const noBus = await run(buildDir, { DBUS_SESSION_BUS_ADDRESS: undefined, XDG_RUNTIME_DIR: undefined });
   assert.deepEqual(noBus.atStart.filter((name) => /^lib(systemd|velquarin-sdbus)/.test(name)), []);
+  // Nor does anything wait on a thread for a bus that is not there: the logging thread alone.
+  assert.equal(noBus.threadsStarted, 1);
   assert.match(noBus.stderr, /Dark Mode: \d[^]*Velquarin Native Module Started/);
 });
 
