@@ -1,10 +1,11 @@
-# Previews and printing: zlib for the text chunks of thumbnail files, libcups for printing
-# (Debian's libcups2-dev ships no pkg-config file), linked only by libvelquarin-printing.so.
+# Previews and printing: zlib for the text chunks of thumbnail files (headers only: it is
+# opened with the first chunk written), libcups for printing (Debian's libcups2-dev ships no
+# pkg-config file), linked only by libvelquarin-printing.so.
 pkg_check_modules(ZLIB_PC REQUIRED IMPORTED_TARGET zlib)
 find_path(CUPS_INCLUDE_DIR cups/cups.h REQUIRED)
 find_library(CUPS_LIBRARY cups REQUIRED)
 target_include_directories(velquarin_platform_deps INTERFACE ${CUPS_INCLUDE_DIR})
-target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::ZLIB_PC)
+target_include_directories(velquarin_platform_deps SYSTEM INTERFACE ${ZLIB_PC_INCLUDE_DIRS})
 
 # The renderer of PDF and SVG previews, a separate process beside the library: poppler and
 # librsvg directly (the libraries libvips would use), without libvips's start-up cost.

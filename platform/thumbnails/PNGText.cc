@@ -1,10 +1,15 @@
 #include "thumbnails/PNGText.h"
 
+#include <dlfcn.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
+#include <string>
+
+#include "logging/Log.h"
 
 namespace velquarin::platform {
 
@@ -26,6 +31,28 @@ bool startsLikePNG(std::span<const std::uint8_t> png) {
   return png.size() >= kHeaderEnd &&
          std::equal(kSignature.begin(), kSignature.end(), png.begin()) &&
          std::memcmp(png.data() + 12, "IHDR", 4) == 0 && readBigEndian(png.data() + 8) == 13;
+}
+
+struct LibraryCloser {
+  void operator()(void* library) const { ::dlclose(library); }
+};
+
+// zlib's CRC-32, from zlib opened the first time a chunk is written: start-up has no use for
+// it. Null (logged once) when zlib cannot be opened.
+decltype(&::crc32) zlibCrc32() {
+  static const std::unique_ptr<void, LibraryCloser> library(
+      ::dlopen("libz.so.1", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
+  static const auto function = [] {
+    if (!library) {
+      const char* reason = ::dlerror();
+      Log::write(
+          LogLevel::Error, {"thumbnails/PNGText", __func__, __LINE__},
+          std::string("zlib is unavailable: ") + (reason ? reason : "cannot load libz.so.1"));
+      return decltype(&::crc32){};
+    }
+    return reinterpret_cast<decltype(&::crc32)>(::dlsym(library.get(), "crc32"));
+  }();
+  return function;
 }
 
 bool validKeyword(const std::string& keyword) {
@@ -59,7 +86,8 @@ std::map<std::string, std::string> pngTextChunks(std::span<const std::uint8_t> p
 
 std::vector<std::uint8_t> withPNGTextChunks(std::span<const std::uint8_t> png,
                                             const std::map<std::string, std::string>& text) {
-  if (!startsLikePNG(png)) return {};
+  const auto crc32 = zlibCrc32();
+  if (!crc32 || !startsLikePNG(png)) return {};
   std::vector<std::uint8_t> out(png.begin(), png.begin() + kHeaderEnd);
   for (const auto& [keyword, value] : text) {
     if (!validKeyword(keyword)) return {};
@@ -70,7 +98,7 @@ std::vector<std::uint8_t> withPNGTextChunks(std::span<const std::uint8_t> png,
     appendBigEndian(out, static_cast<std::uint32_t>(chunk.size() - 4));
     out.insert(out.end(), chunk.begin(), chunk.end());
     appendBigEndian(
-        out, static_cast<std::uint32_t>(::crc32(0, chunk.data(), static_cast<uInt>(chunk.size()))));
+        out, static_cast<std::uint32_t>(crc32(0, chunk.data(), static_cast<uInt>(chunk.size()))));
   }
   out.insert(out.end(), png.begin() + kHeaderEnd, png.end());
   return out;

@@ -14,8 +14,8 @@ namespace velquarin::platform {
 std::map<std::string, std::string> pngTextChunks(std::span<const std::uint8_t> png);
 
 // The PNG with tEXt chunks for `text` inserted after its header chunk; empty when `png` does
-// not start with a PNG signature and header, or a keyword is not 1 to 79 printable Latin-1
-// characters.
+// not start with a PNG signature and header, a keyword is not 1 to 79 printable Latin-1
+// characters, or zlib (for the chunks' checksums) cannot be loaded.
 std::vector<std::uint8_t> withPNGTextChunks(std::span<const std::uint8_t> png,
                                             const std::map<std::string, std::string>& text);
 
