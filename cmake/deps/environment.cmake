@@ -1,10 +1,12 @@
 # Application environment: sd-bus for the desktop settings portal, GLib for GTK's settings.ini.
+# GLib is linked only by libvelquarin-glib.so, opened with the first GLib call
+# (platform/CMakeLists.txt); the platform library and the module take its headers.
 # sd-bus (libsystemd) is linked only by libvelquarin-sdbus.so, opened with the first bus
 # (platform/CMakeLists.txt); the platform library takes its headers.
 pkg_check_modules(VQ_SDBUS REQUIRED IMPORTED_TARGET libsystemd)
 pkg_check_modules(ENVIRONMENT_GLIB REQUIRED IMPORTED_TARGET glib-2.0)
 target_include_directories(velquarin_platform_deps SYSTEM INTERFACE ${VQ_SDBUS_INCLUDE_DIRS})
-target_link_libraries(velquarin_platform_deps INTERFACE PkgConfig::ENVIRONMENT_GLIB)
+target_include_directories(velquarin_platform_deps SYSTEM INTERFACE ${ENVIRONMENT_GLIB_INCLUDE_DIRS})
 
 # The relaunch helper waits for the host to exit, then starts it again. It sits beside the
 # platform library, where the platform looks for it.

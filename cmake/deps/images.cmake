@@ -2,4 +2,4 @@
 # which the platform opens on first use. GLib for the module's text conversions.
 pkg_check_modules(VIPS REQUIRED IMPORTED_TARGET vips-cpp>=8.13)
 pkg_check_modules(GLIB REQUIRED IMPORTED_TARGET glib-2.0)
-target_link_libraries(velquarin_module_deps INTERFACE PkgConfig::GLIB)
+target_include_directories(velquarin_module_deps SYSTEM INTERFACE ${GLIB_INCLUDE_DIRS})

@@ -2,6 +2,7 @@
 
 #include <glib.h>
 #include <systemd/sd-bus.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -60,6 +61,9 @@ bool saysDark(std::string text) {
 }
 
 std::optional<AppearanceStyle> readGtkSettingsFile(const std::string& path) {
+  // Most desktops have no such file: finding that out needs no key-file parser (GLib is
+  // opened on first use).
+  if (::access(path.c_str(), R_OK) != 0) return std::nullopt;
   std::unique_ptr<GKeyFile, KeyFileFree> file(g_key_file_new());
   if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr)) {
     return std::nullopt;

@@ -1,0 +1,14 @@
+#include "glib/GLibLibrary.h"
+
+#include "runtime/SideLibrary.h"
+
+namespace velquarin::platform {
+
+const GLibLibrary* GLibLibrary::get() {
+  static const SideLibrary library("libvelquarin-glib.so", kGLibLibraryEntry,
+                                   "GLib is unavailable");
+  static const GLibLibrary* const table = library.table<GLibLibrary>();
+  return table;
+}
+
+}  // namespace velquarin::platform
