@@ -4,16 +4,10 @@
 
 #include <cstdint>
 #include <mutex>
-#include <string_view>
+
+#include "logging/ConsoleWrite.h"
 
 namespace velquarin::platform {
-
-// What became of a line handed to writeWithoutBlocking.
-enum class ConsoleWrite { Written, NotStarted, Cut };
-
-// Writes `line` to `fd` only while it takes the text without blocking: nothing when it takes
-// nothing now; a line begun may wait `finishMilliseconds` for the rest, then is cut.
-ConsoleWrite writeWithoutBlocking(int fd, std::string_view line, int finishMilliseconds);
 
 // The console logger: standard error, written only while it can take a line at once. A
 // console nobody drains (a pipe the host never reads, a stopped terminal) must not stall the
@@ -25,8 +19,7 @@ class ConsoleSink final : public spdlog::sinks::base_sink<std::mutex> {
 
   std::uint64_t droppedLines();
 
-  // How long a line already begun may wait for the rest of it to be taken.
-  static constexpr int kFinishLineMilliseconds = 200;
+  static constexpr int kFinishLineMilliseconds = kConsoleFinishLineMilliseconds;
 
  protected:
   void sink_it_(const spdlog::details::log_msg& message) override;

@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "Extensions/NSApplication+ZqExtensions.h"
-#include "logging/ConsoleSink.h"
+#include "logging/ConsoleWrite.h"
 
 using velquarin::platform::Log;
 using velquarin::platform::LogLevel;
@@ -56,8 +56,8 @@ void ZqSystemLogLine(std::string_view line) {
   // interleave; a closed or full standard error drops the line rather than blocking.
   std::string text(line);
   text.push_back('\n');
-  velquarin::platform::writeWithoutBlocking(
-      STDERR_FILENO, text, velquarin::platform::ConsoleSink::kFinishLineMilliseconds);
+  velquarin::platform::writeWithoutBlocking(STDERR_FILENO, text,
+                                            velquarin::platform::kConsoleFinishLineMilliseconds);
 }
 
 bool ZqFlushLog(double timeoutSeconds) {
