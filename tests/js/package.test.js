@@ -69,7 +69,7 @@ test('the packed package installs offline into a new project and works from its 
       'libvelquarin-images.so', 'libvelquarin-curl.so', 'libvelquarin-printing.so', 'libvelquarin-svg.so',
       'libvelquarin-sound.so', 'libvelquarin-drawing.so', 'libvelquarin-xml.so',
       'libvelquarin-secret.so', 'libvelquarin-x11.so', 'libvelquarin-gio.so',
-      'libvelquarin-menujson.so', 'libvelquarin-sdbus.so',
+      'libvelquarin-menujson.so', 'libvelquarin-sdbus.so', 'libvelquarin-glib.so',
       'velquarin-relaunch', 'velquarin-thumbnailer', 'Velquarin.bundle/Info.plist']) {
       assert.ok(names.includes(`prebuilds/linux-x64/${name}`), name);
     }
