@@ -1,11 +1,10 @@
 // The g_* functions the platform library and the module call, defined in each of them and
-// forwarded through the table of libvelquarin-glib.so. Declared hidden before anything else
-// sees them: they bind each library's own calls at link time and never interpose on a GLib
-// the host or another library loads. Each name is parenthesised where it is defined: GLib
-// has some of them as function-like macros too.
-#pragma GCC visibility push(hidden)
+// forwarded through the table of libvelquarin-glib.so. This file is compiled with hidden
+// visibility (platform/CMakeLists.txt; the module's objects are hidden anyway): the
+// definitions bind each library's own calls at link time and never interpose on a GLib the
+// host or another library loads. Each name is parenthesised where it is defined: GLib has
+// some of them as function-like macros too.
 #include <glib.h>
-#pragma GCC visibility pop
 
 #include <cstdarg>
 
