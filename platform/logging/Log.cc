@@ -162,7 +162,7 @@ struct Backend {
   std::shared_ptr<BarrierSink> barrier;
   std::shared_ptr<spdlog::async_logger> logger;
 
-  std::mutex ticketMutex;  // ticket order is queue order
+  std::mutex postMutex;  // room, ticket and post in one step; ticket order is queue order
   std::uint64_t tickets = 0;
 
   std::mutex fileMutex;
@@ -191,36 +191,36 @@ struct Backend {
   // Posts one record, or one flush request when `message` is null; waits for it to be
   // written when asked to. False when the line was dropped or the wait timed out.
   bool post(const spdlog::details::log_msg* message, bool wait, double timeoutSeconds) {
-    if (!waitForRoom()) return false;
-    if (!wait) {
-      pool->post_log(spdlog::details::async_logger_ptr(logger), *message, kNoWait);
-      return true;
-    }
-    std::uint64_t ticket;
-    {
-      std::lock_guard lock(ticketMutex);
-      ticket = ++tickets;
-      if (message) {
-        pool->post_log(spdlog::details::async_logger_ptr(logger), *message, kNoWait);
-      } else {
-        pool->post_flush(spdlog::details::async_logger_ptr(logger), kNoWait);
-      }
-    }
-    return barrier->waitFor(ticket, timeoutSeconds);
+    std::uint64_t ticket = 0;
+    if (!postWhenRoom(message, wait, ticket)) return false;
+    return !wait || barrier->waitFor(ticket, timeoutSeconds);
   }
 
-  // The queue is never waited on without a limit: posts overrun the oldest entry rather than
-  // block, and only after a bounded wait for room, so that happens only in a race.
-  bool waitForRoom() {
+  // Finding room and posting are one step under postMutex: the logging thread only takes
+  // entries out, so a post never overruns another one. An overrun flush would leave every
+  // later waiter one flush short, waiting out its whole time. The wait for room is bounded;
+  // a line that finds none in that time is dropped.
+  bool postWhenRoom(const spdlog::details::log_msg* message, bool wait, std::uint64_t& ticket) {
     const auto deadline = std::chrono::steady_clock::now() + kFullQueueWait;
-    while (pool->queue_size() >= kQueueSize) {
+    for (;;) {
+      {
+        std::lock_guard lock(postMutex);
+        if (pool->queue_size() < kQueueSize) {
+          if (wait) ticket = ++tickets;
+          if (message) {
+            pool->post_log(spdlog::details::async_logger_ptr(logger), *message, kNoWait);
+          } else {
+            pool->post_flush(spdlog::details::async_logger_ptr(logger), kNoWait);
+          }
+          return true;
+        }
+      }
       if (std::chrono::steady_clock::now() >= deadline) {
         droppedForFullQueue.fetch_add(1, std::memory_order_relaxed);
         return false;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return true;
   }
 
   std::atomic<std::uint64_t> droppedForFullQueue{0};

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -129,6 +131,39 @@ TEST(Log, ErrorsFromManyThreadsEachWaitForTheirOwnLine) {
   }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(missing.load(), 0);
+}
+
+// Threads that log into a full queue (a slow logger keeps it full) wait for room: no line is
+// lost, each error line still waits for its own, and flushes after them still pass.
+TEST(Log, ThreadsLoggingIntoAFullQueueLoseNoLineAndNoFlush) {
+  class Slow : public AbstractLogger {
+   public:
+    void logMessage(const LogMessage& message) override {
+      if (message.text.starts_with("racing ")) ++racing;
+      if (slow) std::this_thread::sleep_for(std::chrono::microseconds(30));
+    }
+    std::atomic<bool> slow{true};
+    std::atomic<int> racing{0};
+  };
+  auto slow = std::make_shared<Slow>();
+  Log::addLogger(slow);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([] {
+      for (int i = 0; i < 600; ++i) {
+        if (i % 60 == 0) {
+          ZQ_LOG_ERROR("racing error %@", i);
+        } else {
+          ZQ_LOG_INFO("racing filler %@", i);
+        }
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  slow->slow = false;
+  EXPECT_TRUE(Log::flush(2));
+  EXPECT_TRUE(Log::flush(2));
+  EXPECT_EQ(slow->racing.load(), 6 * 600);
 }
 
 // Levels and the message form are pinned by tests/js/crashreporter.test.js.
