@@ -10,6 +10,7 @@
 #include "Utilities/ZqStartupStep.h"
 #include "UvLoopDriver.h"
 #include "appearance/Appearance.h"
+#include "glib/GLibLibrary.h"
 
 namespace zq::entries {
 
@@ -832,6 +833,15 @@ void startUp(Napi::Env env) {
 }
 
 Napi::Object Init(Napi::Env env, Napi::Object exports) {
+  // GLib is opened on first use, and much stands on it: a package without its library would
+  // stop the process at that first use, so it fails here, where the host can catch it.
+  if (!velquarin::platform::GLibLibrary::installed()) {
+    Napi::Error::New(env, std::string("VelquarinNative cannot start: ") +
+                              velquarin::platform::kGLibLibraryFile +
+                              " is missing beside libvelquarin-platform.so")
+        .ThrowAsJavaScriptException();
+    return exports;
+  }
   ZqSetupLogging();
   if (!ZqSetApplicationIsolate(env)) {
     // One platform state per process: a worker thread's copy would share it unguarded.

@@ -11,4 +11,8 @@ const GLibLibrary* GLibLibrary::get() {
   return table;
 }
 
+bool GLibLibrary::installed() {
+  return SideLibrary::present(kGLibLibraryFile);
+}
+
 }  // namespace velquarin::platform

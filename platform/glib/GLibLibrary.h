@@ -88,9 +88,13 @@ struct GLibLibrary {
 
   // Opened on the first call, from any thread; null (logged once) when it cannot be opened.
   static const GLibLibrary* get();
+  // Whether the library is there to be opened: checked when the module starts, since without
+  // it the first GLib call would stop the process.
+  static bool installed();
 };
 
 // The one function libvelquarin-glib.so exports, by this name, with C linkage.
 inline constexpr char kGLibLibraryEntry[] = "velquarin_glib_library";
+inline constexpr char kGLibLibraryFile[] = "libvelquarin-glib.so";
 
 }  // namespace velquarin::platform

@@ -21,6 +21,11 @@ std::string besidePlatform(const char* fileName) {
 
 }  // namespace
 
+bool SideLibrary::present(const char* fileName) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(besidePlatform(fileName), error);
+}
+
 void SideLibrary::Closer::operator()(void* handle) const {
   ::dlclose(handle);
 }

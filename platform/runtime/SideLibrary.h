@@ -15,6 +15,9 @@ class SideLibrary {
   // one Error line is logged: "<unavailable>: cannot load <path>: <reason>".
   SideLibrary(const char* fileName, const char* entry, const char* unavailable);
 
+  // Whether `fileName` is there beside the platform library: found without opening it.
+  static bool present(const char* fileName);
+
   // The table of functions the entry hands back; null when the library could not be opened.
   template <typename Table>
   const Table* table() const {

@@ -88,4 +88,11 @@ test('without the libraries beside it, image, application, credential, keyboard 
   assert.match(stderr, /Images are unavailable: cannot load \S+libvelquarin-images\.so/);
   // Start-up asks the desktop's appearance on the bus: it goes on without it, in the same order.
   assert.match(stderr, /The session bus is unavailable: cannot load \S+libvelquarin-sdbus\.so[^]*Dark Mode: [^]*Module Started/);
+
+  // Without GLib's library the module does not start: the host can catch that, not a later stop.
+  fs.rmSync(path.join(partial, 'libvelquarin-glib.so'));
+  const withoutGLib = await runChild(`try { require(${JSON.stringify(path.join(partial, 'VelquarinNative.node'))}); }
+    catch (error) { console.log(error.message); }`, { timeoutMs: 30000 });
+  assert.equal(withoutGLib.code, 0, withoutGLib.stderr);
+  assert.match(withoutGLib.stdout, /cannot start: libvelquarin-glib\.so is missing/);
 });
