@@ -46,7 +46,7 @@ decltype(&::crc32) zlibCrc32() {
     if (!library) {
       const char* reason = ::dlerror();
       Log::write(
-          LogLevel::Error, {"thumbnails/PNGText", __func__, __LINE__},
+          LogLevel::Error, {"thumbnails/PNGText", "zlibCrc32", __LINE__},
           std::string("zlib is unavailable: ") + (reason ? reason : "cannot load libz.so.1"));
       return decltype(&::crc32){};
     }
