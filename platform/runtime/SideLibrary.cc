@@ -31,7 +31,15 @@ void SideLibrary::Closer::operator()(void* handle) const {
 }
 
 SideLibrary::SideLibrary(const char* fileName, const char* entry, const char* unavailable) {
-  const std::string path = besidePlatform(fileName);
+  open(besidePlatform(fileName), entry, unavailable);
+}
+
+SideLibrary::SideLibrary(OfTheSystem, const char* soname, const char* entry,
+                         const char* unavailable) {
+  open(soname, entry, unavailable);
+}
+
+void SideLibrary::open(const std::string& path, const char* entry, const char* unavailable) {
   library_.reset(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
   if (library_) entry_ = ::dlsym(library_.get(), entry);
   if (entry_) return;

@@ -1,7 +1,8 @@
 #pragma once
 
-// A library of this package that sits beside libvelquarin-platform.so and is opened the
-// first time its service is used, so that start-up never maps it nor what it depends on.
+// A library of this package that sits beside libvelquarin-platform.so (or one of the
+// system's) and is opened the first time its service is used, so that start-up never maps it
+// nor what it depends on.
 
 #include <cstdlib>
 #include <memory>
@@ -15,8 +16,20 @@ class SideLibrary {
   // one Error line is logged: "<unavailable>: cannot load <path>: <reason>".
   SideLibrary(const char* fileName, const char* entry, const char* unavailable);
 
+  // A library of the system instead, by the name the loader searches for ("libz.so.1"),
+  // with the same look-up and the same Error line.
+  struct OfTheSystem {};
+  SideLibrary(OfTheSystem, const char* soname, const char* entry, const char* unavailable);
+
   // Whether `fileName` is there beside the platform library: found without opening it.
   static bool present(const char* fileName);
+
+  // The entry itself, as a function of type `Function`; null when the library could not be
+  // opened.
+  template <typename Function>
+  Function function() const {
+    return reinterpret_cast<Function>(entry_);
+  }
 
   // The table of functions the entry hands back; null when the library could not be opened.
   template <typename Table>
@@ -29,6 +42,7 @@ class SideLibrary {
   struct Closer {
     void operator()(void* handle) const;
   };
+  void open(const std::string& path, const char* entry, const char* unavailable);
   // Opened with RTLD_NODELETE: what the library made may outlive the handle, and the
   // libraries it brings register types and handlers that cannot be taken back.
   std::unique_ptr<void, Closer> library_;

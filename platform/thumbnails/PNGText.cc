@@ -1,15 +1,12 @@
 #include "thumbnails/PNGText.h"
 
-#include <dlfcn.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <memory>
-#include <string>
 
-#include "logging/Log.h"
+#include "runtime/SideLibrary.h"
 
 namespace velquarin::platform {
 
@@ -33,26 +30,12 @@ bool startsLikePNG(std::span<const std::uint8_t> png) {
          std::memcmp(png.data() + 12, "IHDR", 4) == 0 && readBigEndian(png.data() + 8) == 13;
 }
 
-struct LibraryCloser {
-  void operator()(void* library) const { ::dlclose(library); }
-};
-
 // zlib's CRC-32, from zlib opened the first time a chunk is written: start-up has no use for
 // it. Null (logged once) when zlib cannot be opened.
 decltype(&::crc32) zlibCrc32() {
-  static const std::unique_ptr<void, LibraryCloser> library(
-      ::dlopen("libz.so.1", RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE));
-  static const auto function = [] {
-    if (!library) {
-      const char* reason = ::dlerror();
-      Log::write(
-          LogLevel::Error, {"thumbnails/PNGText", "zlibCrc32", __LINE__},
-          std::string("zlib is unavailable: ") + (reason ? reason : "cannot load libz.so.1"));
-      return decltype(&::crc32){};
-    }
-    return reinterpret_cast<decltype(&::crc32)>(::dlsym(library.get(), "crc32"));
-  }();
-  return function;
+  static const SideLibrary zlib(SideLibrary::OfTheSystem{}, "libz.so.1", "crc32",
+                                "zlib is unavailable");
+  return zlib.function<decltype(&::crc32)>();
 }
 
 bool validKeyword(const std::string& keyword) {
