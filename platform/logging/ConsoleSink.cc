@@ -55,7 +55,7 @@ bool ConsoleSink::reportDropped() {
     note += "Velquarin logging: " + std::to_string(dropped_) +
             " lines dropped while standard error took nothing\n";
   }
-  const ConsoleWrite outcome = writeWithoutBlocking(fd_, note, kFinishLineMilliseconds);
+  const ConsoleWrite outcome = writeWithoutBlocking(fd_, note, kConsoleFinishLineMilliseconds);
   if (outcome == ConsoleWrite::NotStarted) return false;
   dropped_ = 0;
   cut_ = outcome == ConsoleWrite::Cut;
@@ -70,7 +70,7 @@ void ConsoleSink::sink_it_(const spdlog::details::log_msg& message) {
   spdlog::memory_buf_t formatted;
   formatter_->format(message, formatted);
   switch (writeWithoutBlocking(fd_, std::string_view(formatted.data(), formatted.size()),
-                               kFinishLineMilliseconds)) {
+                               kConsoleFinishLineMilliseconds)) {
     case ConsoleWrite::Written:
       break;
     case ConsoleWrite::NotStarted:

@@ -19,8 +19,6 @@ class ConsoleSink final : public spdlog::sinks::base_sink<std::mutex> {
 
   std::uint64_t droppedLines();
 
-  static constexpr int kFinishLineMilliseconds = kConsoleFinishLineMilliseconds;
-
  protected:
   void sink_it_(const spdlog::details::log_msg& message) override;
   void flush_() override;
