@@ -5,8 +5,7 @@
 namespace velquarin::platform {
 
 const GLibLibrary* GLibLibrary::get() {
-  static const SideLibrary library("libvelquarin-glib.so", kGLibLibraryEntry,
-                                   "GLib is unavailable");
+  static const SideLibrary library(kGLibLibraryFile, kGLibLibraryEntry, "GLib is unavailable");
   static const GLibLibrary* const table = library.table<GLibLibrary>();
   return table;
 }
