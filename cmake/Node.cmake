@@ -25,6 +25,28 @@ target_link_libraries(node_addon_api INTERFACE node_headers)
 # to their own functions are bound at link time rather than looked up by the loader.
 set(VELQUARIN_LOAD_LINK_OPTIONS -Wl,-Bsymbolic-functions -Wl,-O1 -Wl,--hash-style=gnu)
 
+# The code start-up runs, laid out together at the front of each library's code
+# (cmake/startup.order, written by scripts/startup-order.js): the kernel maps the 64 KiB around
+# every page of code a process runs, so start-up code spread over the whole library makes most
+# of it resident in every process. Needs lld, and a section of its own for every function.
+find_program(VELQUARIN_LLD ld.lld)
+if(VELQUARIN_LLD)
+  add_compile_options(-ffunction-sections)
+else()
+  message(STATUS "ld.lld not found: start-up code is linked in source order")
+endif()
+function(velquarin_lay_out_startup_code target)
+  if(NOT VELQUARIN_LLD)
+    return()
+  endif()
+  set(order ${CMAKE_SOURCE_DIR}/cmake/startup.order)
+  set(layout ${CMAKE_SOURCE_DIR}/cmake/startup-layout.ld)
+  # Entries for functions since renamed or of the other library are expected: not a warning.
+  target_link_options(${target} PRIVATE -fuse-ld=lld -Wl,--symbol-ordering-file=${order}
+                      -Wl,--no-warn-symbol-ordering -Wl,-T,${layout})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${order} ${layout})
+endfunction()
+
 # A Node add-on: a shared module named NAME.node whose N-API symbols resolve in the host.
 function(velquarin_add_addon target output_name)
   add_library(${target} MODULE ${ARGN})

@@ -22,11 +22,24 @@ const probe = (addonDir) => `
     .map((line) => line.split(/\\s+/)[5]).filter((file) => file && file.includes('.so'))
     .map((file) => path.basename(file)))];
   const threads = () => fs.readdirSync('/proc/self/task').length;
+  // KiB of the module's and the platform library's code resident in this process.
+  const residentCode = () => {
+    let code = false;
+    let kib = 0;
+    for (const line of fs.readFileSync('/proc/self/smaps', 'utf8').split('\\n')) {
+      const mapping = /^[0-9a-f]+-[0-9a-f]+ (\\S+)(?: \\S+){3}\\s*(.*)$/.exec(line);
+      if (mapping) code = mapping[1] === 'r-xp' && /(VelquarinNative\\.node|libvelquarin-platform\\.so)$/.test(mapping[2]);
+      const rss = /^Rss:\\s+(\\d+) kB/.exec(line);
+      if (rss && code) kib += Number(rss[1]);
+    }
+    return kib;
+  };
   const before = mapped();
   const threadsBefore = threads();
   const native = require(${JSON.stringify(path.join(addonDir, 'VelquarinNative.node'))});
   const atStart = mapped().filter((name) => !before.includes(name));
   const threadsStarted = threads() - threadsBefore;
+  const codeKiB = residentCode();
   const scaled = native.scaleImage(${JSON.stringify(picture)}, 'PNG', 10, 10);
   const afterImage = mapped();
   const apps = JSON.parse(native.applicationsForScheme('x-velquarin-lazy', 16, null));
@@ -34,7 +47,7 @@ const probe = (addonDir) => `
   const credential = JSON.parse(native.getPasswordForAccount('lazy-probe-account'));
   const layout = require(${JSON.stringify(path.join(addonDir, 'VelquarinPlatform.node'))}).setKeyboardLayout('us');
   const request = native.createRequest('http://127.0.0.1:9/');
-  request.on('error', (http) => console.log(JSON.stringify({ atStart, threadsStarted, afterImage, apps, afterApps, scaled, credential, layout, http })));
+  request.on('error', (http) => console.log(JSON.stringify({ atStart, threadsStarted, codeKiB, afterImage, apps, afterApps, scaled, credential, layout, http })));
   request.start();`;
 
 async function run(addonDir, env = {}) {
@@ -66,6 +79,12 @@ test('require maps no library opened on first use; an image call opens the image
   // Nor does anything wait on a thread for a bus that is not there: the logging thread alone.
   assert.equal(noBus.threadsStarted, 1);
   assert.match(noBus.stderr, /Dark Mode: \d[^]*Velquarin Native Module Started/);
+  // The code start-up runs is laid out together (where lld built it): touching it leaves a
+  // few pages resident, not most of both libraries' 3 MiB.
+  const cache = fs.readFileSync(path.join(buildDir, 'CMakeCache.txt'), 'utf8');
+  if (/^VELQUARIN_LLD:FILEPATH=\//m.test(cache) && !/^VELQUARIN_SANITIZE:BOOL=ON/m.test(cache)) {
+    assert.ok(noBus.codeKiB < 1024, `${noBus.codeKiB} KiB of code resident after require`);
+  }
 });
 
 test('without the libraries beside it, image, application, credential, keyboard and HTTP calls fail with a logged reason', async () => {
