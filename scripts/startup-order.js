@@ -54,7 +54,8 @@ function executedFunctions(file) {
     const match = /^(c?)(ob|fn)=(.*)$/.exec(line);
     if (!match) continue;
     const [, called, kind, value] = match;
-    const name = resolve(kind, value);
+    // A recursion depth is shown as a suffix: foo'2.
+    const name = resolve(kind, value)?.replace(/'\d+$/, '');
     if (called) continue;
     if (kind === 'ob') {
       object = path.basename(name);
@@ -81,13 +82,15 @@ async function main() {
   delete noBus.DBUS_SESSION_BUS_ADDRESS;
   delete noBus.XDG_RUNTIME_DIR;
   const environments = process.env.DBUS_SESSION_BUS_ADDRESS ? [process.env, noBus] : [noBus];
-  const functions = new Map(libraries.map((library) => [library, new Set()]));
+  // Per library, how many of the launches ran each function.
+  const functions = new Map(libraries.map((library) => [library, new Map()]));
   try {
     for (const [index, env] of environments.entries()) {
       const outFile = path.join(work, `callgrind.${index}`);
       await profile(launch(url), env, outFile);
       for (const [library, names] of executedFunctions(outFile)) {
-        names.forEach((name) => functions.get(library).add(name));
+        const runs = functions.get(library);
+        names.forEach((name) => runs.set(name, (runs.get(name) || 0) + 1));
       }
     }
   } finally {
@@ -96,8 +99,12 @@ async function main() {
   }
   const lines = ['# Functions a launch runs (require, start-up tasks, one HTTP request), laid out',
     '# first by the linker. Written by scripts/startup-order.js; do not edit by hand.'];
+  // What every launch runs comes first, so that it stays together whatever the session.
   for (const library of libraries) {
-    lines.push(`# ${library}`, ...[...functions.get(library)].sort());
+    const runs = functions.get(library);
+    const names = [...runs.keys()].sort();
+    lines.push(`# ${library}`, ...names.filter((name) => runs.get(name) === environments.length),
+      ...names.filter((name) => runs.get(name) < environments.length));
   }
   fs.writeFileSync(output, `${lines.join('\n')}\n`);
   console.log(`${path.relative(root, output)}: ${libraries.map((l) => `${functions.get(l).size} in ${l}`).join(', ')}`);
