@@ -141,6 +141,13 @@ TEST(Images, ShrinkingAPngWithAlphaWeighsColoursByTheirAlpha) {
   const auto shrunk = fromFile->rgbaPixels();
   const auto reference = fromMemory->rgbaPixels();
   ASSERT_EQ(shrunk.size(), reference.size());
+  // Read again once the decoder is done and gone, and as a PNG: the same pixels.
+  EXPECT_EQ(fromFile->rgbaPixels(), shrunk);
+  auto written = fromFile->representation(BitmapFileType::PNG);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(Image::fromData(*written)->rgbaPixels(), shrunk);
+  // Dropped before anything reads it: the decoder stops (a hang or a leak fails the suite).
+  EXPECT_TRUE(zq_scaleToMaxWidth(Image::fromFile(file), 100, 100));
   int worst = 0;
   for (std::size_t i = 0; i < shrunk.size(); ++i) {
     // Colour under (almost) no alpha is arbitrary; compare what can be seen. At the hard
