@@ -10,6 +10,7 @@
 // interleave the clients so machine noise lands on all of them alike. Medians of RUNS runs.
 const path = require('node:path');
 const net = require('node:net');
+const os = require('node:os');
 const { spawn, execFileSync } = require('node:child_process');
 
 const buildDir = process.env.VELQUARIN_BUILD_DIR || path.resolve(__dirname, '..', 'build');
@@ -137,8 +138,26 @@ const median = (values) => {
   return sorted.length % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
 };
 
+// With two cores or more, the server and the clients get one core each: left to the scheduler
+// on a 2-core machine, they share cores by chance and a client's CPU per request swings by half.
+function canPin() {
+  if (os.availableParallelism() < 2) return false;
+  try {
+    execFileSync('taskset', ['-c', '0', 'true'], { stdio: 'ignore' });
+    return true;
+  } catch {
+    return false;
+  }
+}
+
 async function main() {
-  const server = spawn(process.execPath, [__filename, '--server'], { stdio: ['ignore', 'pipe', 'inherit'] });
+  const pin = canPin();
+  const onCore = (cpu, args) => (pin
+    ? ['taskset', ['-c', String(cpu), process.execPath, ...args]]
+    : [process.execPath, args]);
+  const onServerCore = (args) => onCore(0, args);
+  const onClientCore = (args) => onCore(1, args);
+  const server = spawn(...onServerCore([__filename, '--server']), { stdio: ['ignore', 'pipe', 'inherit'] });
   const port = await new Promise((resolve) => server.stdout.once('data', (text) => resolve(Number(String(text).trim()))));
   const clients = ['module', 'node:http', 'undici'];
   const results = {};
@@ -147,8 +166,7 @@ async function main() {
       results[workload] = Object.fromEntries(clients.map((client) => [client, []]));
       for (let run = 0; run < RUNS; ++run) {
         for (const client of clients) {
-          const output = execFileSync(process.execPath,
-            [__filename, '--client', client, workload, String(port)],
+          const output = execFileSync(...onClientCore([__filename, '--client', client, workload, String(port)]),
             { env: { ...process.env, VELQUARIN_BUILD_DIR: buildDir }, stdio: ['ignore', 'pipe', 'ignore'] });
           const sample = JSON.parse(output);
           const expected = workload === 'W1' ? W1_REQUESTS * SMALL_BODY.length : W2_BYTES;
@@ -161,7 +179,8 @@ async function main() {
     server.kill();
   }
 
-  console.log(`network benchmark, medians of ${RUNS} runs, server in its own process on 127.0.0.1`);
+  console.log(`network benchmark, medians of ${RUNS} runs, server in its own process on 127.0.0.1` +
+    (pin ? ', server on core 0 and clients on core 1' : ', unpinned'));
   for (const workload of WORKLOADS) {
     const label = workload === 'W1'
       ? `W1: ${W1_REQUESTS} GETs of ${SMALL_BODY.length} bytes, ${W1_CONCURRENCY} in flight`
