@@ -114,7 +114,7 @@ class BoxShrink {
         if (done > 0) publish(done, {});
       }
     } catch (const std::exception& error) {  // VError from the decoder
-      vips_error_clear();
+      // libvips' error text is left for the caller to clear: it is shared by every thread.
       publish(-1, error.what());
     }
     source_ = VImage();  // the decoder and its file go now, not with the image
