@@ -64,7 +64,8 @@ void sumBlockRow(const std::uint8_t* row, int pixels, int blockWide, Sum* sums) 
 // and alpha, both scaled by 256 (0 to 65280), which keeps the fractions the average makes.
 // A thread of its own decodes and sums the whole picture once, from the top, while the
 // pipeline resamples and encodes the rows already done; it stops early only when the image
-// is dropped, so it never waits on a reader that has gone.
+// is dropped, so it never waits on a reader that has gone. Not the background queue: the
+// caller may be one of its workers, waiting for these very rows.
 template <typename Sum>
 class BoxShrink {
  public:
@@ -96,6 +97,7 @@ class BoxShrink {
 
  private:
   void run(std::stop_token stop) {
+    std::string error;
     try {
       const vips::VRegion region = vips::VRegion::new_from_image(source_);
       // Strips of 16 rows from the top, as a sequential loader needs, whatever the block
@@ -104,36 +106,44 @@ class BoxShrink {
       for (int top = 0; top < sourceHigh_ && !stop.stop_requested(); top += kStrip) {
         const int lines = std::min(kStrip, sourceHigh_ - top);
         region.prepare(0, top, sourceWide_, lines);
-        int done = -1;
         for (int y = top; y < top + lines; ++y) {
           if (y % blockHigh_ == 0) std::fill(sums_.begin(), sums_.end(), Sum(0));
           sumBlockRow(reinterpret_cast<const std::uint8_t*>(region.addr(0, y)), sourceWide_,
                       blockWide_, sums_.data());
-          if ((y + 1) % blockHigh_ == 0 || y + 1 == sourceHigh_) done = average(y);
+          if ((y + 1) % blockHigh_ == 0 || y + 1 == sourceHigh_) average(y);
         }
-        if (done > 0) publish(done, {});
+        publish();
       }
-    } catch (const std::exception& error) {  // VError from the decoder
+    } catch (const std::exception& failure) {  // VError from the decoder
       // libvips' error text is left for the caller to clear: it is shared by every thread.
-      publish(-1, error.what());
+      error = failure.what();
     }
     source_ = VImage();  // the decoder and its file go now, not with the image
-    publish(-1, {}, true);
+    finish(std::move(error));
     vips_thread_shutdown();
   }
 
-  void publish(int done, std::string error, bool finished = false) {
+  // Makes the rows averaged so far readable to the waiting regions.
+  void publish() {
     {
       const std::lock_guard lock(mutex_);
-      if (done > 0) done_ = done;
-      if (!error.empty()) error_ = std::move(error);
-      finished_ = finished_ || finished;
+      done_ = averaged_;
     }
     changed_.notify_all();
   }
 
-  // Averages the block row ending at source row y; returns the rows done.
-  int average(int y) {
+  // No more rows come; `error` says why, when there is one.
+  void finish(std::string error) {
+    {
+      const std::lock_guard lock(mutex_);
+      error_ = std::move(error);
+      finished_ = true;
+    }
+    changed_.notify_all();
+  }
+
+  // Averages the block row ending at source row y.
+  void average(int y) {
     const int block = y / blockHigh_;
     const int rows = y + 1 - block * blockHigh_;
     std::uint16_t* out = &pixels_[std::size_t(block) * wide_ * 4];
@@ -149,16 +159,17 @@ class BoxShrink {
       }
       out[4 * x + 3] = std::uint16_t(double(sum[3]) * alphaScale + 0.5);
     }
-    return block + 1;
+    averaged_ = block + 1;
   }
 
   const int sourceWide_, sourceHigh_, blockWide_, blockHigh_, wide_, high_;
   const std::unique_ptr<std::uint16_t[]> pixels_;
   std::vector<Sum> sums_;  // the worker's own
   VImage source_;          // the worker's own
+  int averaged_ = 0;       // the worker's own: rows of pixels_ written
   std::mutex mutex_;
   std::condition_variable changed_;
-  int done_ = 0;  // rows of pixels_ complete
+  int done_ = 0;  // rows of pixels_ the regions may read
   bool finished_ = false;
   std::string error_;
   std::jthread worker_;  // last: stops and is joined before the rest goes
