@@ -1290,6 +1290,13 @@ declare namespace VelquarinPlatform {
   function httpTransfersInFlight(): number;
 
   /**
+   * Receive buffers kept for the next transfers; none once no transfer has run for a second.
+   * @returns the count.
+   * @category Network
+   */
+  function httpReceiveBuffersKept(): number;
+
+  /**
    * Caps every response body at a size, so the too-large path can be reached without
    * gigabytes of data; null removes the cap.
    * @param bytes the largest body, or null.

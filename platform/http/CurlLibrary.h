@@ -9,7 +9,7 @@
 namespace velquarin::platform::http {
 
 struct CurlLibrary {
-  decltype(&::curl_global_init) global_init;
+  decltype(&::curl_global_init_mem) global_init_mem;
   decltype(&::curl_version_info) version_info;
   decltype(&::curl_free) free;
   decltype(&::curl_easy_init) easy_init;

@@ -8,6 +8,7 @@
 
 #include "bundle/Bundle.h"
 #include "http/HTTPEngine.h"
+#include "http/ReceiveBuffers.h"
 #include "runloop/Clock.h"
 
 namespace velquarin::platform::http {
@@ -16,10 +17,6 @@ namespace {
 // A followed redirect's own body is thrown away; past this much the connection is dropped
 // instead of read to its end.
 constexpr std::size_t kMaximumDiscardedBytes = 1 << 20;
-// Larger reads mean fewer callbacks (and fewer "data" events) on fast links, but curl
-// allocates the buffer for every transfer and frees it at the end: past malloc's mapping
-// threshold (128 KiB) each small request would grow and trim the heap, or map and unmap.
-constexpr long kReceiveBufferBytes = 64 * 1024;
 
 URLError makeError(long code, std::string url, std::string detail) {
   URLError error;

@@ -12,6 +12,11 @@ Napi::Value httpTransfersInFlight(const Napi::CallbackInfo& info) {
   return Napi::Number::New(info.Env(), static_cast<double>(platform::http::transfersInFlight()));
 }
 
+// httpReceiveBuffersKept(): receive buffers kept for the next transfers.
+Napi::Value httpReceiveBuffersKept(const Napi::CallbackInfo& info) {
+  return Napi::Number::New(info.Env(), static_cast<double>(platform::http::receiveBuffersKept()));
+}
+
 // setHTTPMaximumBodySize(bytes | null): caps every body at `bytes` (null removes the cap),
 // so the too-large path can be driven without gigabytes of data.
 Napi::Value setHTTPMaximumBodySize(const Napi::CallbackInfo& info) {
@@ -50,6 +55,7 @@ Napi::Value failHTTPBodyAllocationsAbove(const Napi::CallbackInfo& info) {
 
 void install(Napi::Env, Napi::Object exports) {
   exportFunction(exports, "httpTransfersInFlight", httpTransfersInFlight);
+  exportFunction(exports, "httpReceiveBuffersKept", httpReceiveBuffersKept);
   exportFunction(exports, "setHTTPMaximumBodySize", setHTTPMaximumBodySize);
   exportFunction(exports, "failHTTPBodyAllocationsAbove", failHTTPBodyAllocationsAbove);
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "http/CurlTransfer.h"
+#include "http/ReceiveBuffers.h"
 #include "runloop/Clock.h"
 
 namespace velquarin::platform::http {
@@ -18,6 +19,8 @@ constexpr std::size_t kPooledHandles = 64;
 // the moment, which drops to a few between one batch of transfers and the next: connections
 // would be closed and opened again.
 constexpr long kCachedConnections = 256;
+// Kept receive buffers go once no transfer has run for this long.
+constexpr double kKeepBuffersSeconds = 1.0;
 
 // Runs `task` on the main thread once the loop's current I/O callbacks are done (or from
 // the main queue where the loop cannot say).
@@ -36,7 +39,7 @@ Engine& Engine::shared() {
 
 Engine::Engine() {
   if (!CurlLibrary::get()) return;  // no multi handle: every transfer fails at its start
-  curl().global_init(CURL_GLOBAL_DEFAULT);
+  if (!ReceiveBuffers::initialiseCurl()) return;
   multi_.reset(curl().multi_init());
   if (!multi_) return;
   curl().multi_setopt(multi_.get(), CURLMOPT_SOCKETFUNCTION, &Engine::onSocket);
@@ -299,6 +302,7 @@ void Engine::updateKeepAlive() {
     keepAlive_.emplace();
   } else if (!hold && keepAlive_) {
     keepAlive_.reset();
+    dropBuffersWhenIdle();
   }
   if (hold != socketsHoldLoop_) {
     socketsHoldLoop_ = hold;
@@ -308,8 +312,21 @@ void Engine::updateKeepAlive() {
   }
 }
 
+void Engine::dropBuffersWhenIdle() {
+  if (buffersTimer_) return;
+  buffersTimer_ = MainQueue::shared().after(kKeepBuffersSeconds, [] {
+    Engine& engine = Engine::shared();
+    engine.buffersTimer_ = 0;
+    if (engine.inFlight_ == 0) ReceiveBuffers::shared().drop();
+  });
+}
+
 std::size_t transfersInFlight() {
   return Engine::shared().inFlight();
+}
+
+std::size_t receiveBuffersKept() {
+  return ReceiveBuffers::shared().kept();
 }
 
 void setMaximumBodySizeOverride(std::size_t bytes) {

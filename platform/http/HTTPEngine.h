@@ -67,6 +67,8 @@ class Engine {
   void deliver();
   void scheduleDelivery();
   void updateKeepAlive();
+  // Once nothing has run for a while, the kept receive buffers go back to malloc.
+  void dropBuffersWhenIdle();
 
   CurlMulti multi_;
   struct Socket {
@@ -84,6 +86,7 @@ class Engine {
   std::uint64_t timerGeneration_ = 0;
   bool immediatePending_ = false;
   TimerId idleTimer_ = 0;
+  TimerId buffersTimer_ = 0;
   double idleDeadline_ = 0;
   bool deliveryScheduled_ = false;
   std::size_t inFlight_ = 0;

@@ -47,6 +47,8 @@ class Transfer {
 
 // For the platform binding and tests.
 std::size_t transfersInFlight();
+// Receive buffers kept for the next transfers (none once transfers have stopped for a while).
+std::size_t receiveBuffersKept();
 // Caps every transfer's body below its own limit (0 removes the cap).
 void setMaximumBodySizeOverride(std::size_t bytes);
 

@@ -405,6 +405,10 @@ test('many requests started in one turn share kept-alive connections and all com
   await Promise.all(Array.from({ length: 50 }, worker));
   assert.equal(server.seen.length, 600);
   assert.ok(server.connections() <= 50, `${server.connections()} connections`);
+  // The ended transfers' receive buffers wait for the next ones, and go once all is quiet.
+  assert.ok(platform.httpReceiveBuffersKept() >= 1, 'no receive buffer kept');
+  await new Promise((resolve) => setTimeout(resolve, 1300));
+  assert.equal(platform.httpReceiveBuffersKept(), 0);
 });
 
 test('requests that follow each other on one connection each send only their own method and fields', async (t) => {

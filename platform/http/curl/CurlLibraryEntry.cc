@@ -6,7 +6,7 @@ using velquarin::platform::http::CurlLibrary;
 
 extern "C" __attribute__((visibility("default"))) const CurlLibrary* velquarin_curl_library() {
   static const CurlLibrary table{
-      .global_init = &curl_global_init,
+      .global_init_mem = &curl_global_init_mem,
       .version_info = &curl_version_info,
       .free = &curl_free,
       .easy_init = &curl_easy_init,
