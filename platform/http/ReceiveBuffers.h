@@ -2,8 +2,8 @@
 
 // curl allocates a transfer's receive buffer when the transfer starts and frees it when it
 // ends. With many short transfers at once, the freed buffers lie at the top of the heap,
-// malloc gives that memory back to the system, and the next batch of transfers faults a
-// fresh one in page by page (a twentieth of the CPU of a small request). Blocks of the
+// malloc gives that memory back to the system, and the next batch of transfers faults it
+// in again page by page (about a tenth of the CPU a small request costs). Blocks of the
 // buffer's size are kept here for the next transfers instead: a bounded number, dropped once
 // transfers stop. Internal to platform/http.
 
