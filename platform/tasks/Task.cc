@@ -70,6 +70,25 @@ bool limit(int resource, std::uint64_t value) {
   ::_exit(127);
 }
 
+// Keeps what fits of `got` bytes under the capture limit.
+void capture(std::string& output, std::size_t limit, const char* bytes, std::size_t got) {
+  const std::size_t room = limit - std::min(limit, output.size());
+  output.append(bytes, std::min(room, got));
+}
+
+// Reads what `fd` holds now, without waiting for more: something the program started may
+// still hold the pipe open.
+void drainReady(int fd, std::size_t limit, std::string& output) {
+  char buffer[4096];
+  pollfd readable{fd, POLLIN, 0};
+  while (::poll(&readable, 1, 0) > 0) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;
+    capture(output, limit, buffer, static_cast<std::size_t>(got));
+  }
+}
+
 }  // namespace
 
 TaskResult runTask(const std::string& executable, const std::vector<std::string>& arguments,
@@ -105,9 +124,7 @@ TaskResult runTask(const std::string& executable, const std::vector<std::string>
       if (ready > 0) {
         const ssize_t got = ::read(output.read(), buffer, sizeof buffer);
         if (got > 0) {
-          const std::size_t room =
-              options.captureOutput - std::min(options.captureOutput, result.output.size());
-          result.output.append(buffer, std::min(room, static_cast<std::size_t>(got)));
+          capture(result.output, options.captureOutput, buffer, static_cast<std::size_t>(got));
         } else if (got == 0 || errno != EINTR) {
           open = false;
           output.closeRead();
@@ -118,7 +135,11 @@ TaskResult runTask(const std::string& executable, const std::vector<std::string>
       ::usleep(static_cast<useconds_t>(std::min<long>(interval, 2)) * 1000);
     }
     const pid_t ended = ::waitpid(pid, &status, WNOHANG);
-    if (ended == pid) break;
+    if (ended == pid) {
+      // Its last output may have arrived after the look above.
+      if (open) drainReady(output.read(), options.captureOutput, result.output);
+      break;
+    }
     if (ended < 0 && errno != EINTR) return result;
     const auto now = std::chrono::steady_clock::now();
     const bool late = options.timeLimit.count() > 0 && now - started >= options.timeLimit;

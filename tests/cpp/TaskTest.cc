@@ -64,11 +64,19 @@ TEST(Task, FileSizeLimitAndStoppingAreEnforced) {
 TEST(Task, GivenInputTimeAndMemoryLimits) {
   TaskOptions options;
   options.captureOutput = 100;
-  options.standardInput = ::open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(options.standardInput, 0);
-  EXPECT_FALSE(runTask("/bin/sh", {"-c", "head -c 4"}, options).output.empty());
-  ::close(options.standardInput);
+  int input[2];
+  ASSERT_EQ(::pipe2(input, O_CLOEXEC), 0);
+  ASSERT_EQ(::write(input[1], "abcdef", 6), 6);
+  ::close(input[1]);
+  options.standardInput = input[0];
+  EXPECT_EQ(runTask("/bin/sh", {"-c", "head -c 4"}, options).output, "abcd");
+  ::close(input[0]);
   options.standardInput = -1;
+
+  // A program that fills the pipe and ends at once: its output is read to the end.
+  options.captureOutput = 1 << 20;
+  EXPECT_EQ(runTask("/usr/bin/head", {"-c", "65536", "/dev/zero"}, options).output.size(), 65536u);
+  options.captureOutput = 100;
 
   options.timeLimit = std::chrono::milliseconds(200);
   const auto started = std::chrono::steady_clock::now();
