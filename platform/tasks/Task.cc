@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,16 +77,19 @@ void capture(std::string& output, std::size_t limit, const char* bytes, std::siz
   output.append(bytes, std::min(room, got));
 }
 
-// Reads what `fd` holds now, without waiting for more: something the program started may
-// still hold the pipe open.
-void drainReady(int fd, std::size_t limit, std::string& output) {
+// Reads what the pipe holds now and no more: something the program started may still hold
+// it open and write on.
+void drainPending(int fd, std::size_t limit, std::string& output) {
+  int pending = 0;
+  if (::ioctl(fd, FIONREAD, &pending) != 0) return;
   char buffer[4096];
-  pollfd readable{fd, POLLIN, 0};
-  while (::poll(&readable, 1, 0) > 0) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+  while (pending > 0) {
+    const ssize_t got =
+        ::read(fd, buffer, std::min(sizeof buffer, static_cast<std::size_t>(pending)));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return;
     capture(output, limit, buffer, static_cast<std::size_t>(got));
+    pending -= static_cast<int>(got);
   }
 }
 
@@ -137,7 +141,7 @@ TaskResult runTask(const std::string& executable, const std::vector<std::string>
     const pid_t ended = ::waitpid(pid, &status, WNOHANG);
     if (ended == pid) {
       // Its last output may have arrived after the look above.
-      if (open) drainReady(output.read(), options.captureOutput, result.output);
+      if (open) drainPending(output.read(), options.captureOutput, result.output);
       break;
     }
     if (ended < 0 && errno != EINTR) return result;

@@ -76,6 +76,10 @@ TEST(Task, GivenInputTimeAndMemoryLimits) {
   // A program that fills the pipe and ends at once: its output is read to the end.
   options.captureOutput = 1 << 20;
   EXPECT_EQ(runTask("/usr/bin/head", {"-c", "65536", "/dev/zero"}, options).output.size(), 65536u);
+  // ...but not what something it left behind goes on writing.
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_LE(runTask("/bin/sh", {"-c", "yes &"}, options).output.size(), options.captureOutput);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
   options.captureOutput = 100;
 
   options.timeLimit = std::chrono::milliseconds(200);
